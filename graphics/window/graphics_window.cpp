@@ -1,0 +1,72 @@
+// The graphics window procedure: turns the window system's messages into events.
+#include "zavok.h"
+
+#include "window_internal.h"
+
+namespace {
+
+void end_of_window(HWND window) {
+    KillTimer(window, PERIODIC_TIMER_ID);
+    PostQuitMessage(0);
+}
+
+void paint(HWND window) {
+    PAINTSTRUCT paint_info;
+    BeginPaint(window, &paint_info);
+    copy_surface_to_window();  // the whole surface, whatever part is invalid
+    EndPaint(window, &paint_info);
+}
+
+}  // namespace
+
+LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CREATE:
+            build_run_menu(window);
+            return 0;
+        case WM_DESTROY:
+        case WM_QUIT:
+            end_of_window(window);
+            return 0;
+        case WM_SIZE:
+            update_origin(window);
+            return 0;
+        case WM_PAINT:
+            paint(window);
+            return 0;
+        case WM_KEYDOWN:
+            if (wparam == VK_CONTROL)
+                ctrl_down = 1;
+            else
+                accelerator_key(static_cast<int>(wparam));
+            return 0;
+        case WM_KEYUP:
+            if (wparam == VK_CONTROL) ctrl_down = 0;
+            return 0;
+        case WM_CHAR:
+            if (ctrl_down != 1) {
+                pending_event = ZAVOK_KBD;
+                event_key = static_cast<char>(wparam & 0xFF);
+            }
+            return 0;
+        case WM_COMMAND:
+            run_command(static_cast<int>(LOWORD(wparam)));
+            return 0;
+        case WM_TIMER:
+            timer_ticked = 1;
+            return 0;
+        case WM_LBUTTONDOWN:
+            pending_event = ZAVOK_MOUSE;
+            // Client coordinates as unsigned 16-bit values, as the message packs them.
+            event_x = world_x(static_cast<int>(LOWORD(lparam)));
+            event_y = world_y(static_cast<int>(HIWORD(lparam)));
+            return 0;
+        case WM_ACTIVATEAPP:
+            // A Ctrl key released while another program has the focus never reaches us.
+            if (wparam == FALSE) ctrl_down = 0;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

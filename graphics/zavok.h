@@ -1,0 +1,125 @@
+/*
+ * zavok.h - ZAVOK, a small graphics package for the Windows desktop.
+ *
+ * A program gets two windows: "ZAVOK Graphics" (601 x 540, with a Run menu) and
+ * "ZAVOK Text" (a scrolling log along the bottom third of the screen). It draws in world
+ * coordinates, origin at the centre of the graphics window's client area, x to the right,
+ * y upward, one unit per pixel, and waits for events with ZAVOK_await_event.
+ *
+ * Drawing calls never refuse an argument: a bad colour becomes red, a negative radius,
+ * width or point size its magnitude, a point size above 127 becomes 127, and each
+ * correction prints a one-line notice in the text window. While logging is on (Run menu
+ * or ZAVOK_logging) every drawing call also prints a line describing itself.
+ *
+ * Usable from C and C++. All calls must come from the thread that called ZAVOK_open.
+ */
+#ifndef ZAVOK_H
+#define ZAVOK_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Lets GCC check the arguments of the formatted calls against their format. */
+#if defined(__GNUC__) && !defined(__clang__)
+#define ZAVOK_FORMAT(format_index, first_arg) __attribute__((format(gnu_printf, format_index, first_arg)))
+#else
+#define ZAVOK_FORMAT(format_index, first_arg)
+#endif
+
+/* Event kinds returned by ZAVOK_await_event. */
+enum {
+    ZAVOK_MOUSE = 1,    /* left button pressed in the graphics window; x, y = world point, key 0 */
+    ZAVOK_KBD = 2,      /* character typed (Ctrl not held); x = y = 0, key = the character */
+    ZAVOK_PERIODIC = 3, /* timer tick while animation runs, or one single step; x = y = key = 0 */
+    ZAVOK_QUIT = 4      /* the program is asked to end */
+};
+
+/* Actions of ZAVOK_animate. */
+enum {
+    ANIMATE_HALT = 0, /* stop periodic events and drop a pending single step */
+    ANIMATE_STEP = 1, /* deliver one periodic event at the next tick */
+    ANIMATE_RUN = 2,  /* deliver a periodic event at every tick (100 ms) */
+    ANIMATE_QUIT = 5  /* make every later ZAVOK_await_event return ZAVOK_QUIT */
+};
+
+/* The 24 palette colours (colour indices). */
+enum {
+    COLOR_BLACK = 0,
+    COLOR_WHITE = 1,
+    COLOR_RED = 2,
+    COLOR_GREEN = 3,
+    COLOR_BLUE = 4,
+    COLOR_YELLOW = 5,
+    COLOR_MAGENTA = 6,
+    COLOR_CYAN = 7,
+    COLOR_PURPLE = 8,
+    COLOR_NAVY_BLUE = 9,
+    COLOR_DUSTY_PLUM = 10,
+    COLOR_ICE_BLUE = 11,
+    COLOR_TURQUOISE = 12,
+    COLOR_ORANGE = 13,
+    COLOR_BROWN = 14,
+    COLOR_PINK = 15,
+    COLOR_CHALK = 16,
+    COLOR_GOLD = 17,
+    COLOR_PEACH = 18,
+    COLOR_FOREST_GREEN = 19,
+    COLOR_SEA_GREEN = 20,
+    COLOR_OLIVE = 21,
+    COLOR_GRAY_50 = 22,
+    COLOR_GRAY_20 = 23
+};
+
+/* ---- Windows and events ---------------------------------------------------------- */
+
+/* Opens both windows, the off-screen surface and the 100 ms timer; pass WinMain's four values. Returns 1. */
+int ZAVOK_open(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
+/* Ends the package after the last wait: releases the window's drawing context, closes the script file. Returns 1. */
+int ZAVOK_close(void);
+/* Waits for one event and returns its kind; writes its world x, y and character (0 where unused) on every return. */
+int ZAVOK_await_event(int *x, int *y, char *key);
+/* Runs, halts or single-steps periodic events, or asks for quit (ANIMATE_*); unknown actions do nothing. Returns 0 before ZAVOK_open, else 1. */
+int ZAVOK_animate(int action);
+/* Switches the log line of every drawing call on (non-zero, which also shows the text window) or off. Returns 0 before ZAVOK_open, else 1. */
+int ZAVOK_logging(int on);
+
+/* ---- Drawing (world coordinates; colour first) ------------------------------------ */
+
+/* Sets one pixel. Returns 1. */
+int ZAVOK_pixel(int color, int x, int y);
+/* Draws a filled disc 2 * radius + 1 pixels across; a negative radius is made positive. Returns 1. */
+int ZAVOK_circle(int color, int x, int y, int radius);
+/* Draws a triangle, outlined `width` pixels wide or filled when width is 0; a negative width is made positive. Returns 1. */
+int ZAVOK_triangle(int color, int x1, int y1, int x2, int y2, int x3, int y3, int width);
+/* Draws a rectangle covering both corners, outlined or filled (width 0); corners may come in any order. Returns 1. */
+int ZAVOK_rectangle(int color, int x1, int y1, int x2, int y2, int width);
+/* Draws the oval inscribed in the box of both corners, outlined or filled (width 0). Returns 1. */
+int ZAVOK_oval(int color, int x1, int y1, int x2, int y2, int width);
+/* Draws a line `width` pixels wide (0 gives the thinnest); a thin line leaves out its end point. Returns 1. */
+int ZAVOK_line(int color, int x1, int y1, int x2, int y2, int width);
+/* Draws text whose first line stands on (x, y), `ptsize` pixels high (0..127, corrected); '\n' starts a new line below. Returns 1. */
+int ZAVOK_text(int color, int x, int y, int ptsize, const char *text);
+/* ZAVOK_text of a printf-formatted text cut to 1023 characters; returns the formatted length before cutting. */
+int ZAVOK_printf_at(int color, int x, int y, int ptsize, const char *format, ...) ZAVOK_FORMAT(5, 6);
+/* Paints the whole graphics window white. Returns 1. */
+int ZAVOK_clear(void);
+/* No longer supported: prints a notice and draws nothing. Returns 1. */
+int ZAVOK_undo(void);
+
+/* ---- Text console ------------------------------------------------------------------ */
+
+/* Prints one printf-formatted line (cut to 1023 characters) at the bottom of the text window; returns the formatted length before cutting. */
+int ZAVOK_printf(const char *format, ...) ZAVOK_FORMAT(1, 2);
+/* Shows (non-zero) or hides (0) the text window; returns non-zero if it was visible before. */
+int ZAVOK_show_text(int show);
+/* Asks the user for a line in a modal dialog; copies at most 255 characters and a NUL into buffer (256 bytes or more). Returns 1, or 0 if the dialog could not be shown. */
+int ZAVOK_gets(const char *prompt, char *buffer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZAVOK_H */
