@@ -27,10 +27,13 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
 }
 
+# Configures the build folder and builds the given targets (all when none are given).
 build_project() {
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null || return 1
-    cmake --build "$BUILD" -j "$(nproc)" || return 1
+        -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$BUILD" -j "$(nproc)" "${targets[@]}" || return 1
 }
 
 # A private Wine prefix inside the build folder, quiet, never asking for Mono or Gecko.
