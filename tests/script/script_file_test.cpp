@@ -1,0 +1,303 @@
+// Recording and playback on the real window, with the real ZAVOK.SCR of this test's directory.
+#include "zavok.h"
+
+#include "../../graphics/console/console_internal.h"
+#include "../../graphics/script/script_internal.h"
+#include "../../graphics/window/window_internal.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Event {
+    int kind;
+    int x;
+    int y;
+    char key;
+};
+
+const char *const EOF_MESSAGE = "EOF encountered in script file ZAVOK.SCR\n";
+
+class Script : public testing::Test {
+protected:
+    void SetUp() override { start_quiet(); }
+    void TearDown() override { start_quiet(); }
+
+    static void start_quiet() {
+        reset_package();
+        CheckMenuItem(run_menu, RUN_RECORD, MF_UNCHECKED);
+        CheckMenuItem(run_menu, RUN_PLAYBACK, MF_UNCHECKED);
+        RemoveDirectoryA(SCRIPT_FILE_NAME);
+        std::remove(SCRIPT_FILE_NAME);
+    }
+
+    // A Run menu command, delivered the way a menu choice delivers it.
+    static void command(int id) {
+        PostMessageA(graphics_window, WM_COMMAND, id, 0);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+
+    static Event wait() {
+        Event event = {};
+        event.kind = ZAVOK_await_event(&event.x, &event.y, &event.key);
+        return event;
+    }
+
+    // A wait that nothing else ends gets a click, so the test learns that it was not ended otherwise.
+    static void expect_wait_ends_with_the_click() {
+        post_click_later(300, origin_x, origin_y);
+        const Event event = wait();
+        EXPECT_EQ(ZAVOK_MOUSE, event.kind);
+        EXPECT_EQ(0, event.x);
+    }
+
+    static void expect_key(char key) {
+        const Event event = wait();
+        EXPECT_EQ(ZAVOK_KBD, event.kind);
+        EXPECT_EQ(key, event.key);
+        EXPECT_EQ(0, event.x);
+        EXPECT_EQ(0, event.y);
+    }
+
+    static void periodic_events(int count) {
+        ZAVOK_animate(ANIMATE_RUN);
+        for (int i = 0; i < count; ++i) EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+        ZAVOK_animate(ANIMATE_HALT);
+    }
+
+    static void write_script(const std::string &text, const char *mode = "wt") {
+        FILE *file = std::fopen(SCRIPT_FILE_NAME, mode);
+        ASSERT_NE(nullptr, file);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+
+    static Lines script_lines() {
+        Lines lines;
+        FILE *file = std::fopen(SCRIPT_FILE_NAME, "rt");
+        if (file == nullptr) return lines;
+        char line[600];
+        while (std::fgets(line, sizeof line, file) != nullptr) lines.emplace_back(line);
+        std::fclose(file);
+        return lines;
+    }
+
+    static bool checked(int id) { return (GetMenuState(run_menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+    // The messages printed since mark was taken, oldest first.
+    static int32_t mark() { return message_ring.tail; }
+    static Lines messages_since(int32_t mark) {
+        Lines texts;
+        if (message_ring.head < 0) return texts;
+        const int32_t count = (message_ring.tail - mark + RING_SIZE) % RING_SIZE;
+        for (int32_t i = 0; i < count; ++i) {
+            const HGLOBAL block = message_ring.blocks[(mark + i) % RING_SIZE];
+            const char *text = static_cast<const char *>(GlobalLock(block));
+            texts.emplace_back(text != nullptr ? text : "");
+            GlobalUnlock(block);
+        }
+        return texts;
+    }
+};
+
+TEST_F(Script, RecordingWritesEachEventAsItComesWithPeriodicRunsAsOneLine) {
+    command(RUN_RECORD);
+    EXPECT_TRUE(script_recording);
+    EXPECT_TRUE(checked(RUN_RECORD));
+    periodic_events(3);
+    EXPECT_FALSE(file_exists(SCRIPT_FILE_NAME)) << "a run of periodic events is written when it ends";
+
+    post_click(origin_x + 10, origin_y + 5);
+    EXPECT_EQ(ZAVOK_MOUSE, wait().kind);
+    // The stream is still open: the lines are in the file already.
+    ASSERT_NE(nullptr, script_file);
+    EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n"}), script_lines());
+    post_char('a');
+    expect_key('a');
+    EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n", "ZAVOK_KBD(97);\n"}), script_lines());
+
+    command(RUN_RECORD);
+    EXPECT_FALSE(script_recording);
+    EXPECT_FALSE(checked(RUN_RECORD));
+    EXPECT_EQ(nullptr, script_file);
+    EXPECT_EQ(3u, script_lines().size());
+}
+
+TEST_F(Script, StoppingARecordingWritesThePendingRunAndAnEmptyRecordingMakesNoFile) {
+    command(RUN_RECORD);
+    command(RUN_RECORD);
+    EXPECT_FALSE(file_exists(SCRIPT_FILE_NAME));
+
+    command(RUN_RECORD);
+    periodic_events(2);
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{"ZAVOK_PERIODIC(2);\n"}, script_lines());
+    EXPECT_EQ(0, periodic_count);
+
+    command(RUN_RECORD);
+    post_char('z');
+    expect_key('z');
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{"ZAVOK_KBD(122);\n"}, script_lines()) << "a new recording starts a new file";
+}
+
+TEST_F(Script, AKeyAbove127IsWrittenNegativeAndPlayedBackWithItsCode) {
+    command(RUN_RECORD);
+    post_char(static_cast<char>(233));
+    expect_key(static_cast<char>(233));
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{"ZAVOK_KBD(-23);\n"}, script_lines());
+
+    ZAVOK_animate(ANIMATE_RUN);
+    command(RUN_PLAYBACK);
+    EXPECT_TRUE(checked(RUN_PLAYBACK));
+    EXPECT_FALSE(animation_running);
+    expect_key(static_cast<char>(233));
+
+    const int32_t before = mark();
+    expect_wait_ends_with_the_click();
+    EXPECT_EQ(Lines{EOF_MESSAGE}, messages_since(before));
+    EXPECT_FALSE(script_playing);
+    EXPECT_FALSE(checked(RUN_PLAYBACK));
+}
+
+TEST_F(Script, APeriodicLineStandsForItsCountAndZeroStandsForOne) {
+    write_script("ZAVOK_PERIODIC(5);\nZAVOK_KBD(65);\n");
+    command(RUN_PLAYBACK);
+    const Event first = wait();
+    EXPECT_EQ(ZAVOK_PERIODIC, first.kind);
+    EXPECT_EQ(0, first.x + first.y + first.key);
+    const long position = std::ftell(script_file);
+    for (int left = 3; left >= 0; --left) {
+        EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+        EXPECT_EQ(left, periodic_count);
+    }
+    EXPECT_EQ(position, std::ftell(script_file)) << "the rest of a run comes without reading";
+    expect_key('A');
+    command(RUN_PLAYBACK);
+
+    write_script("ZAVOK_PERIODIC(0);\nZAVOK_KBD(66);\n");
+    command(RUN_PLAYBACK);
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    expect_key('B');
+    command(RUN_PLAYBACK);
+
+    // A zero run leaves nothing over that a recording right after it would lose from its count.
+    write_script("ZAVOK_PERIODIC(0);\n");
+    command(RUN_PLAYBACK);
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    command(RUN_PLAYBACK);
+    command(RUN_RECORD);
+    periodic_events(2);
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{"ZAVOK_PERIODIC(2);\n"}, script_lines());
+}
+
+TEST_F(Script, EmptyLinesAreSkippedAndAnUnrecognisedLineStopsPlaybackBeforeTheNextLine) {
+    write_script("\n\nZAVOK_KBD(67);\n\n\n      \nZAVOK_KBD(68);\nxxxxxxM 4 -7\n");
+    command(RUN_PLAYBACK);
+    expect_key('C');
+    const int32_t before = mark();
+    expect_wait_ends_with_the_click();
+    EXPECT_TRUE(messages_since(before).empty()) << "an unrecognised line is not reported";
+    EXPECT_FALSE(script_playing);
+    EXPECT_FALSE(checked(RUN_PLAYBACK));
+
+    command(RUN_PLAY_ONE);
+    expect_key('D');
+    EXPECT_FALSE(script_play_one);
+    command(RUN_PLAY_ONE);
+    const Event click = wait();
+    EXPECT_EQ(ZAVOK_MOUSE, click.kind);
+    EXPECT_EQ(4, click.x);
+    EXPECT_EQ(-7, click.y);
+}
+
+TEST_F(Script, ALastLineWithoutNewlineIsNotPlayedAndTheEndIsReportedAgainAtEachCommand) {
+    write_script("ZAVOK_KBD(69);\nZAVOK_KBD(70);");
+    command(RUN_PLAYBACK);
+    expect_key('E');
+    int32_t before = mark();
+    expect_wait_ends_with_the_click();
+    EXPECT_EQ(Lines{EOF_MESSAGE}, messages_since(before));
+
+    before = mark();
+    command(RUN_PLAY_ONE);
+    expect_wait_ends_with_the_click();
+    EXPECT_EQ(Lines{EOF_MESSAGE}, messages_since(before));
+}
+
+TEST_F(Script, StoppedPlaybackStartsAgainAtTheFirstLineAndPlayOneStepsThroughTheFile) {
+    write_script("ZAVOK_KBD(49);\nZAVOK_KBD(50);\nZAVOK_KBD(51);\n");
+    command(RUN_PLAYBACK);
+    expect_key('1');
+    expect_key('2');
+    command(RUN_PLAYBACK);
+    EXPECT_EQ(nullptr, script_file);
+    command(RUN_PLAY_ONE);
+    expect_key('1');
+    EXPECT_FALSE(script_play_one);
+    command(RUN_PLAY_ONE);
+    expect_key('2');
+    expect_wait_ends_with_the_click();  // one command, one event
+}
+
+TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
+    int32_t before = mark();
+    command(RUN_PLAYBACK);
+    EXPECT_TRUE(checked(RUN_PLAYBACK));
+    expect_wait_ends_with_the_click();
+    EXPECT_EQ(Lines{"Cannot open script file ZAVOK.SCR for reading\n"}, messages_since(before));
+    EXPECT_FALSE(script_playing);
+    EXPECT_FALSE(checked(RUN_PLAYBACK));
+
+    // A folder of the script's name cannot be written: every event says so, recording stays on.
+    ASSERT_TRUE(CreateDirectoryA(SCRIPT_FILE_NAME, nullptr));
+    command(RUN_RECORD);
+    before = mark();
+    post_char('x');
+    expect_key('x');
+    post_char('y');
+    expect_key('y');
+    const std::string writing = "Cannot open script file ZAVOK.SCR for writing\n";
+    EXPECT_EQ((Lines{writing, writing}), messages_since(before));
+    EXPECT_TRUE(script_recording);
+    command(RUN_RECORD);
+}
+
+TEST_F(Script, BinaryGarbageGivesDefinedEventsAndCtrlZEndsTheFile) {
+    const std::string garbage = std::string("ZAVOK_K\0(66);\n", 14) + std::string(8, '\0') + "\nZAVOK_KBD(67);\n\x1AZAVOK_KBD(68);\n";
+    write_script(garbage, "wb");
+    command(RUN_PLAYBACK);
+    expect_key(0);  // the line ends at its NUL, before its number
+    expect_wait_ends_with_the_click();
+    command(RUN_PLAY_ONE);
+    expect_key('C');
+    const int32_t before = mark();
+    command(RUN_PLAY_ONE);
+    expect_wait_ends_with_the_click();
+    EXPECT_EQ(Lines{EOF_MESSAGE}, messages_since(before));
+}
+
+TEST_F(Script, PlaybackOfAStreamOpenForRecordingGivesNothingAndRecordingGoesOn) {
+    command(RUN_RECORD);
+    post_char('r');
+    expect_key('r');
+    const int32_t before = mark();
+    command(RUN_PLAYBACK);
+    expect_wait_ends_with_the_click();
+    EXPECT_TRUE(messages_since(before).empty());
+    EXPECT_FALSE(script_playing);
+    command(RUN_RECORD);
+    EXPECT_EQ((Lines{"ZAVOK_KBD(114);\n", "ZAVOK_MOUSE(0, 0);\n"}), script_lines());
+}
+
+}  // namespace
