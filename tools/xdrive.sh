@@ -60,21 +60,25 @@ xd_start_program() {
     return 1
 }
 
-# Tells whether the program is still running.
-xd_running() { kill -0 "$XD_PID" 2>/dev/null; }
+# Tells whether the program is still running (an ended child not yet collected counts as ended).
+xd_running() {
+    kill -0 "$XD_PID" 2>/dev/null || return 1
+    [ "$(ps -o stat= -p "$XD_PID" 2>/dev/null | cut -c1)" != Z ]
+}
 
-# Waits up to SECONDS for the program to end; prints its exit status.
+# Waits up to SECONDS for the program to end and sets XD_EXIT_STATUS to its exit status, or to
+# "timeout". Call it directly, not in $( ): only this shell can collect the program's status.
 xd_wait_exit() {
     local seconds=$1 _
+    XD_EXIT_STATUS=timeout
     for _ in $(seq 1 $((seconds * 10))); do
         if ! xd_running; then
             wait "$XD_PID"
-            echo $?
+            XD_EXIT_STATUS=$?
             return 0
         fi
         sleep 0.1
     done
-    echo "timeout"
     return 1
 }
 

@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# Kartello as a person uses it: the real program under Wine on a virtual display of its own,
+# driven only by X clicks and keys, checked only by screenshots and the files it writes.
+# Usage: kartello_e2e.sh KARTELLO.exe SCENARIO   (the Wine environment comes from the caller)
+set -u
+root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/tools/xdrive.sh"
+
+program=$1
+scenario=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/kartello-e2e.XXXXXX")
+trap 'xd_stop; rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+YELLOW=255,255,0
+MAGENTA=255,0,255
+BLACK=0,0,0
+RED=255,0,0
+GREEN=0,255,0
+WHITE=255,255,255
+
+# Panel buttons, by the centre of each one's band, and the status line's box.
+BUTTON_X=-250
+button_y() { echo $((233 - 35 * $1)); }
+BACKGROUND=0 NEXT=1 OBJECT_COLOR=2 ADD_SHAPE=3 ADD_TEXT=4 SELECT=5
+
+failures=0
+shot="$work/shot.png"
+
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Retakes the screenshot until the check holds or a few seconds have passed: the program
+# redraws on its own time, and the machine may be busy.
+eventually() {
+    local description=$1 _
+    shift
+    for _ in $(seq 1 25); do
+        xd_shot "$shot" && "$@" && { echo "ok: $description"; return 0; }
+        sleep 0.2
+    done
+    fail "$description"
+    return 1
+}
+
+pixel_is() { [ "$(xd_pixel "$shot" "$1" "$2")" = "$3" ]; }
+pixel_is_not() { [ "$(xd_pixel "$shot" "$1" "$2")" != "$3" ]; }
+some_of() { [ "$(xd_count_colour "$shot" "$1" "$2" "$3" "$4" "$5")" -gt "${6:-0}" ]; }
+none_of() { [ "$(xd_count_colour "$shot" "$1" "$2" "$3" "$4" "$5")" -eq 0 ]; }
+
+label_is_red() { some_of $RED -294 $(($(button_y "$1") + 16)) -197 $(($(button_y "$1") - 2)); }
+no_label_is_red() { none_of $RED -294 249 -197 40; }
+status_in() { some_of "$1" -135 -170 219 -195 5; }
+status_not_in() { none_of "$1" -135 -170 219 -195; }
+
+press() { xd_click $BUTTON_X "$(button_y "$1")"; sleep 0.3; }
+click() { xd_click "$1" "$2"; sleep 0.3; }
+
+start() {
+    xd_start_display || exit 2
+    xd_start_program "$program" || exit 2
+}
+
+text_window_visible() { [ -n "$(xdotool search --onlyvisible --name '^ZAVOK Text$' 2>/dev/null)" ]; }
+
+# Dark pixels in the check-mark column of the open Run menu (a root-window screenshot).
+run_menu_check_marks() {
+    local WINDOW X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$XD_WINDOW")"
+    xd_open_run_menu
+    sleep 0.8
+    import -window root "$work/menu.png" 2>/dev/null
+    xdotool key Escape; sleep 0.2; xdotool key Escape  # the popup, then the menu bar
+    sleep 0.3
+    convert "$work/menu.png" -crop "14x240+$((X + 3))+$((Y + XD_MENU_HEIGHT + 2))" +repage -alpha off \
+        -fx "r<0.3 && g<0.3 && b<0.3 ? 1 : 0" -colorspace Gray -format "%[fx:int(mean*w*h+0.5)]\n" info:
+}
+
+scenario_start() {
+    start
+    eventually "the card is yellow" pixel_is 0 0 $YELLOW
+    eventually "the card's border is black" pixel_is -138 0 $BLACK
+    eventually "the status line is green" status_in $GREEN
+    eventually "no button label is red" no_label_is_red
+    text_window_visible && fail "the text window is hidden at start" || echo "ok: the text window is hidden at start"
+}
+
+scenario_buttons_and_hearts() {
+    start
+    press $BACKGROUND
+    eventually "Background color turns the card magenta" pixel_is 0 0 $MAGENTA
+    eventually "and its label red" label_is_red $BACKGROUND
+    click 50 60
+    eventually "a card click adds a black heart at the click" pixel_is 50 60 $BLACK
+    eventually "the heart reaches below its anchor" pixel_is 50 40 $BLACK
+    eventually "the card around the heart keeps its colour" pixel_is 50 110 $MAGENTA
+    eventually "the status line turns red" status_in $RED
+    eventually "and is no longer green" status_not_in $GREEN
+}
+
+scenario_greetings_and_moving() {
+    start
+    press $ADD_TEXT
+    click -100 -100
+    eventually "a card click in text mode writes a black greeting" some_of $BLACK -100 -80 100 -101 20
+    local before after
+    before=$(xd_count_colour "$shot" $BLACK -100 -80 100 -101)
+    press $NEXT
+    eventually "Next, please changes the greeting's text" \
+        bash -c "[ \"\$(. '$root/tools/xdrive.sh'; xd_count_colour '$shot' $BLACK -100 -80 100 -101)\" != '$before' ]"
+    press $OBJECT_COLOR
+    eventually "Object color turns the greeting white" some_of $WHITE -100 -80 100 -101 20
+    eventually "and leaves no black text" none_of $BLACK -100 -80 100 -101
+
+    press $ADD_SHAPE
+    click 100 100
+    eventually "a heart is added" pixel_is 100 100 $BLACK
+    press $SELECT
+    click 105 95
+    click 0 0
+    eventually "Select object and two clicks move the heart to the second click" pixel_is 0 0 $BLACK
+    eventually "and away from where it was" pixel_is 100 100 $YELLOW
+    after=$(xd_count_colour "$shot" $WHITE -100 -80 100 -101)
+    [ "$after" -gt 20 ] && echo "ok: the greeting stays" || fail "the greeting stays"
+}
+
+# The clicks of a recorded session and the script lines they must give. Animation is halted
+# first, so no periodic events come between them.
+record_session() {
+    press $BACKGROUND
+    click 0 0
+    press $NEXT
+    press $NEXT
+    press $NEXT
+    press $NEXT
+    press $ADD_SHAPE
+    click -80 120
+}
+EXPECTED_SCRIPT="ZAVOK_MOUSE(-250, 233);
+ZAVOK_MOUSE(0, 0);
+ZAVOK_MOUSE(-250, 198);
+ZAVOK_MOUSE(-250, 198);
+ZAVOK_MOUSE(-250, 198);
+ZAVOK_MOUSE(-250, 198);
+ZAVOK_MOUSE(-250, 128);
+ZAVOK_MOUSE(-80, 120);"
+
+replayed_card_is_right() {
+    eventually "the played card is magenta" pixel_is -120 -140 $MAGENTA
+    eventually "the cake's body stands at its anchor" pixel_is 25 15 $BLACK
+    eventually "the heart stands at its anchor" pixel_is -80 120 $BLACK
+}
+
+scenario_record_and_playback() {
+    start
+    xd_key ctrl+h
+    sleep 0.5  # a periodic event armed before the halt is still delivered at the next tick
+    xd_key ctrl+r
+    record_session
+    xd_key ctrl+r
+    sleep 0.5
+    local script
+    script=$(tr -d '\r' <ZAVOK.SCR 2>/dev/null)
+    if [ "$script" = "$EXPECTED_SCRIPT" ]; then
+        echo "ok: the recording holds exactly the session's clicks"
+    else
+        fail "the recording holds exactly the session's clicks; it holds:"
+        printf '%s\n' "$script" | sed 's/^/    /'
+    fi
+    replayed_card_is_right
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the first run (got $XD_EXIT_STATUS)"
+
+    xd_start_program "$program" || exit 2
+    eventually "a fresh start shows an empty yellow card" pixel_is 0 0 $YELLOW
+    xd_key ctrl+p
+    replayed_card_is_right
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the second run (got $XD_EXIT_STATUS)"
+
+    xd_start_program "$program" || exit 2
+    eventually "another fresh start shows an empty yellow card" pixel_is 0 0 $YELLOW
+    xd_key ctrl+o
+    eventually "Ctrl+O plays the first click only: the card turns magenta" pixel_is -120 -140 $MAGENTA
+    sleep 0.5
+    xd_shot "$shot"
+    pixel_is 0 0 $MAGENTA && echo "ok: the second click is not played yet" || fail "the second click is not played yet"
+    xd_key ctrl+o
+    eventually "the next Ctrl+O plays the second click: a heart" pixel_is 0 0 $BLACK
+}
+
+scenario_logging_and_quit() {
+    start
+    # The designer switches logging off at start-up, so Logging starts unchecked.
+    local unchecked checked
+    unchecked=$(run_menu_check_marks)
+    xd_key ctrl+l
+    sleep 0.3
+    checked=$(run_menu_check_marks)
+    if [ "$checked" -gt 10 ] && [ "$unchecked" -lt $((checked / 4)) ]; then
+        echo "ok: Ctrl+L checks Logging ($unchecked -> $checked dark pixels in the check-mark column)"
+    else
+        fail "Ctrl+L checks Logging ($unchecked -> $checked dark pixels in the check-mark column)"
+    fi
+    xd_key ctrl+l
+    sleep 0.3
+    unchecked=$(run_menu_check_marks)
+    [ "$unchecked" -lt $((checked / 4)) ] && echo "ok: a second Ctrl+L removes the check mark" ||
+        fail "a second Ctrl+L removes the check mark ($unchecked dark pixels)"
+    text_window_visible && fail "the text window stays hidden" || echo "ok: the text window stays hidden"
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] && echo "ok: Ctrl+Q ends the program with exit code 0" ||
+        fail "Ctrl+Q ends the program with exit code 0 (got $XD_EXIT_STATUS)"
+}
+
+scenario_close_window() {
+    start
+    xd_key alt+F4
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] && echo "ok: closing the window ends the program with exit code 0" ||
+        fail "closing the window ends the program with exit code 0 (got $XD_EXIT_STATUS)"
+}
+
+scenario_menu_quit() {
+    start
+    xd_open_run_menu
+    sleep 0.8
+    xdotool key q  # the Quit item's mnemonic
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] && echo "ok: the Run menu's Quit ends the program with exit code 0" ||
+        fail "the Run menu's Quit ends the program with exit code 0 (got $XD_EXIT_STATUS)"
+}
+
+case "$scenario" in
+    start | buttons_and_hearts | greetings_and_moving | record_and_playback | logging_and_quit | close_window | menu_quit)
+        "scenario_$scenario" ;;
+    *) echo "unknown scenario: $scenario"; exit 2 ;;
+esac
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "all checks passed"
