@@ -65,6 +65,7 @@ ScriptReadResult read_script_line(FILE *stream, char *line, int size) {
 
 ScriptRecord parse_script_line(const char *line, std::size_t size) {
     ScriptRecord record = {SCRIPT_LINE_UNRECOGNISED, 0, 0, 0, 0};
+    if (size <= SCRIPT_KIND_INDEX) return record;  // also keeps an empty buffer away from memchr
     const void *nul = std::memchr(line, '\0', size);
     const std::size_t end = nul != nullptr ? static_cast<std::size_t>(static_cast<const char *>(nul) - line) : size;
     if (end <= SCRIPT_KIND_INDEX) return record;

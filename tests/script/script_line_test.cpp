@@ -30,6 +30,7 @@ TEST(ScriptLine, TheCharacterAtIndexSixAloneTellsTheKind) {
         EXPECT_EQ(SCRIPT_LINE_UNRECOGNISED, parse(line).kind) << line;
     const char cut_short[] = "ZAVOK\0K(65);\n";  // the line ends at its first NUL
     EXPECT_EQ(SCRIPT_LINE_UNRECOGNISED, parse_script_line(cut_short, sizeof cut_short).kind);
+    EXPECT_EQ(SCRIPT_LINE_UNRECOGNISED, parse_script_line(nullptr, 0).kind);
 }
 
 TEST(ScriptLine, NumbersFollowTheirKindsRulesAndStayInRange) {
