@@ -87,6 +87,7 @@ int ZAVOK_animate(int action);
 int ZAVOK_logging(int on);
 
 /* ---- Drawing (world coordinates; colour first) ------------------------------------ */
+/* Each call paints the off-screen surface at once; the window shows it at the next ZAVOK_await_event. */
 
 /* Sets one pixel. Returns 1. */
 int ZAVOK_pixel(int color, int x, int y);
@@ -100,11 +101,11 @@ int ZAVOK_rectangle(int color, int x1, int y1, int x2, int y2, int width);
 int ZAVOK_oval(int color, int x1, int y1, int x2, int y2, int width);
 /* Draws a line `width` pixels wide (0 gives the thinnest); a thin line leaves out its end point. Returns 1. */
 int ZAVOK_line(int color, int x1, int y1, int x2, int y2, int width);
-/* Draws text whose first line stands on (x, y), `ptsize` pixels high (0..127, corrected); '\n' starts a new line below. Returns 1. */
+/* Draws text whose first line stands on (x, y), `ptsize` pixels high (0..127, corrected; 0 is the default height); '\n' starts a new line below. Returns 1. */
 int ZAVOK_text(int color, int x, int y, int ptsize, const char *text);
 /* ZAVOK_text of a printf-formatted text cut to 1023 characters; returns the formatted length before cutting. */
 int ZAVOK_printf_at(int color, int x, int y, int ptsize, const char *format, ...) ZAVOK_FORMAT(5, 6);
-/* Paints the whole graphics window white. Returns 1. */
+/* Paints the whole surface white inside a one-pixel black frame at its outermost edges. Returns 1. */
 int ZAVOK_clear(void);
 /* No longer supported: prints a notice and draws nothing. Returns 1. */
 int ZAVOK_undo(void);
@@ -115,7 +116,8 @@ int ZAVOK_undo(void);
 int ZAVOK_printf(const char *format, ...) ZAVOK_FORMAT(1, 2);
 /* Shows (non-zero) or hides (0) the text window; returns non-zero if it was visible before. */
 int ZAVOK_show_text(int show);
-/* Asks the user for a line in a modal dialog; copies at most 255 characters and a NUL into buffer (256 bytes or more). Returns 1, or 0 if the dialog could not be shown. */
+/* Asks for a line in a modal dialog showing the prompt's first 79 characters, until the user presses Okay (no events meanwhile);
+   copies at most 255 characters and a NUL into buffer (256 bytes or more; NULL discards the answer). Returns 1, or 0 if the dialog could not be shown. */
 int ZAVOK_gets(const char *prompt, char *buffer);
 
 #ifdef __cplusplus

@@ -1,0 +1,22 @@
+# Installs ZAVOK as a CMake package: zavok.h in include/, libzavok.a in lib/ and the package
+# files in lib/cmake/zavok, so another project can use find_package(zavok) and link
+# zavok::zavok (which brings gdi32 and user32 with it).
+include(CMakePackageConfigHelpers)
+
+set(ZAVOK_CONFIG_DESTINATION lib/cmake/zavok)
+
+install(TARGETS zavok EXPORT zavokTargets
+  ARCHIVE DESTINATION lib
+  LIBRARY DESTINATION lib
+  RUNTIME DESTINATION bin)
+install(FILES ${PROJECT_SOURCE_DIR}/graphics/zavok.h DESTINATION include)
+install(EXPORT zavokTargets NAMESPACE zavok:: DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/zavokConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/zavokConfig.cmake
+  INSTALL_DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
+  VERSION ${PROJECT_VERSION}
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/zavokConfig.cmake ${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
+  DESTINATION ${ZAVOK_CONFIG_DESTINATION})
