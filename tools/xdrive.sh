@@ -35,7 +35,8 @@ xd_start_display() {
     return 1
 }
 
-# Starts PROGRAM.exe under Wine in the current folder and waits for its graphics window.
+# Starts PROGRAM.exe under Wine in the current folder and waits until its graphics window is
+# on the screen (input sent to a window not yet mapped would be lost).
 # Further arguments go to the program's environment (NAME=VALUE), e.g. an LD_PRELOAD.
 xd_start_program() {
     local program=$1
@@ -44,7 +45,7 @@ xd_start_program() {
     XD_PID=$!
     local _
     for _ in $(seq 1 150); do
-        XD_WINDOW=$(xdotool search --name '^ZAVOK Graphics$' 2>/dev/null | head -n 1)
+        XD_WINDOW=$(xdotool search --onlyvisible --name '^ZAVOK Graphics$' 2>/dev/null | head -n 1)
         if [ -n "$XD_WINDOW" ]; then
             local height
             height=$(xdotool getwindowgeometry "$XD_WINDOW" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')

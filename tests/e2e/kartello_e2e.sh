@@ -58,6 +58,17 @@ click() { xd_click "$1" "$2"; sleep 0.3; }
 start() {
     xd_start_display || exit 2
     xd_start_program "$program" || exit 2
+    wait_for_first_frame
+}
+
+wait_for_first_frame() {
+    local _
+    for _ in $(seq 1 50); do
+        xd_shot "$shot" && pixel_is 0 0 $YELLOW && return 0
+        sleep 0.2
+    done
+    echo "Kartello drew no card"
+    exit 2
 }
 
 text_window_visible() { [ -n "$(xdotool search --onlyvisible --name '^ZAVOK Text$' 2>/dev/null)" ]; }
@@ -172,7 +183,7 @@ scenario_record_and_playback() {
     [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the first run (got $XD_EXIT_STATUS)"
 
     xd_start_program "$program" || exit 2
-    eventually "a fresh start shows an empty yellow card" pixel_is 0 0 $YELLOW
+    wait_for_first_frame
     xd_key ctrl+p
     replayed_card_is_right
     xd_key ctrl+q
@@ -180,7 +191,7 @@ scenario_record_and_playback() {
     [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the second run (got $XD_EXIT_STATUS)"
 
     xd_start_program "$program" || exit 2
-    eventually "another fresh start shows an empty yellow card" pixel_is 0 0 $YELLOW
+    wait_for_first_frame
     xd_key ctrl+o
     eventually "Ctrl+O plays the first click only: the card turns magenta" pixel_is -120 -140 $MAGENTA
     sleep 0.5
