@@ -4,6 +4,8 @@
 #include "../script/script_internal.h"
 #include "window_internal.h"
 
+#include <cstdint>
+
 int pending_event = NO_EVENT;
 int event_x = 0;
 int event_y = 0;
@@ -46,7 +48,8 @@ namespace {
 
 void record_event() {
     if (pending_event == ZAVOK_PERIODIC) {
-        periodic_count += 1;
+        // A run played from a huge PERIODIC line may already stand at the limit.
+        if (periodic_count < INT32_MAX) periodic_count += 1;
         return;
     }
     if (periodic_count > 0) {

@@ -65,6 +65,10 @@ LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, 
             // A Ctrl key released while another program has the focus never reaches us.
             if (wparam == FALSE) ctrl_down = 0;
             break;
+        case WM_SETFOCUS:
+            // Nor does one released in the line-input dialog or an open menu.
+            ctrl_down = (GetKeyState(VK_CONTROL) & 0x8000) != 0 ? 1 : 0;
+            break;
         default:
             break;
     }

@@ -94,7 +94,7 @@ TEST_F(EventLoop, CtrlAloneAndControlCharactersGiveNoEvent) {
     EXPECT_EQ(0, ctrl_down);
 }
 
-TEST_F(EventLoop, CtrlHeldWhenTheProgramLosesTheFocusIsForgotten) {
+TEST_F(EventLoop, CtrlIsForgottenWhenItsReleaseCannotReachTheWindow) {
     post_key(WM_KEYDOWN, VK_CONTROL);
     post_click(0, 0);
     int x, y;
@@ -102,6 +102,17 @@ TEST_F(EventLoop, CtrlHeldWhenTheProgramLosesTheFocusIsForgotten) {
     wait(x, y, key);
     ASSERT_EQ(1, ctrl_down);
     SendMessageA(graphics_window, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(0, ctrl_down);
+    post_char('q');
+    EXPECT_EQ(ZAVOK_KBD, wait(x, y, key));
+    EXPECT_EQ('q', key);
+
+    // Getting the focus back reads the key's real state: here it is up.
+    post_key(WM_KEYDOWN, VK_CONTROL);
+    post_click(0, 0);
+    wait(x, y, key);
+    ASSERT_EQ(1, ctrl_down);
+    SendMessageA(graphics_window, WM_SETFOCUS, 0, 0);
     EXPECT_EQ(0, ctrl_down);
     post_char('q');
     EXPECT_EQ(ZAVOK_KBD, wait(x, y, key));
