@@ -3,11 +3,15 @@
 #include "zavok.h"
 
 #include "../window/window_internal.h"
+#include "clip_geometry.h"
 #include "draw_internal.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -21,6 +25,14 @@ int saturate(int64_t value) {
 
 int surface_x(int32_t x, int64_t offset = 0) { return saturate(int64_t{origin_x} + x + offset); }
 int surface_y(int32_t y, int64_t offset = 0) { return saturate(int64_t{origin_y} - y + offset); }
+
+// The same point unbounded, for shapes that are cut to the clip box before they are painted.
+SurfacePoint surface_point(int64_t x, int64_t y) {
+    return {static_cast<double>(origin_x + x), static_cast<double>(origin_y - y)};
+}
+
+// Only called with points inside the clip box, which fit an int with room to spare.
+POINT pixel_of(const SurfacePoint &point) { return {static_cast<LONG>(point.x), static_cast<LONG>(point.y)}; }
 
 // A pen, brush or font that this command created; deleted when the command is done.
 class OwnedObject {
@@ -53,7 +65,21 @@ private:
 };
 
 HGDIOBJ make_pen(const DrawCommand &command) {
-    return CreatePen(PS_SOLID, command.width, color_values[command.color]);
+    return CreatePen(PS_SOLID, std::min(command.width, MAX_PEN_WIDTH), color_values[command.color]);
+}
+
+// A polygon that reaches beyond the clip box is painted as its part inside the box; the edges
+// that the cut adds lie too far out for the pen to reach the surface.
+void paint_polygon(const std::vector<SurfacePoint> &corners) {
+    if (within_clip_box(corners.data(), corners.size())) {
+        std::vector<POINT> points;
+        points.reserve(corners.size());
+        for (const SurfacePoint &corner : corners) points.push_back(pixel_of(corner));
+        Polygon(surface_dc, points.data(), static_cast<int>(points.size()));
+        return;
+    }
+    const std::vector<POINT> points = clip_polygon(corners);
+    if (points.size() >= 3) Polygon(surface_dc, points.data(), static_cast<int>(points.size()));
 }
 
 // Width 0 asks for a filled shape; any other width leaves the inside as it was.
@@ -66,42 +92,90 @@ void paint_triangle(const DrawCommand &command) {
     const Selection pen_selection(pen.get());
     const OwnedObject brush(make_fill_brush(command));
     const Selection brush_selection(brush.get() != nullptr ? brush.get() : GetStockObject(NULL_BRUSH));
-    const POINT corners[3] = {
-        {surface_x(command.x1), surface_y(command.y1)},
-        {surface_x(command.x2), surface_y(static_cast<int32_t>(command.y2))},
-        {surface_x(command.x3), surface_y(command.y3)},
-    };
-    Polygon(surface_dc, corners, 3);
+    paint_polygon({surface_point(command.x1, command.y1), surface_point(command.x2, command.y2),
+                   surface_point(command.x3, command.y3)});
+}
+
+// An oval too large for the platform's Ellipse, or with too wide a pen, as polygons cut to the
+// clip box. Its box runs from (left, top) to (right, bottom), pixels included.
+void paint_oval_as_polygons(const DrawCommand &command, double left, double top, double right, double bottom) {
+    if (command.width <= 1) {
+        const OwnedObject pen(make_pen(command));
+        const Selection pen_selection(pen.get());
+        const OwnedObject brush(make_fill_brush(command));
+        const Selection brush_selection(brush.get() != nullptr ? brush.get() : GetStockObject(NULL_BRUSH));
+        paint_polygon(oval_polygon(left, top, right, bottom));
+        return;
+    }
+    // A wide outline is the ring between the oval grown and the oval shrunk by half the pen.
+    const OwnedObject brush(CreateSolidBrush(color_values[command.color]));
+    const Selection brush_selection(brush.get());
+    const Selection pen_selection(GetStockObject(NULL_PEN));
+    const double half = command.width / 2.0;
+    std::vector<POINT> points = clip_polygon(oval_polygon(left - half, top - half, right + half, bottom + half));
+    if (points.size() < 3) return;
+    INT counts[2] = {static_cast<INT>(points.size()), 0};
+    if (right - left > 2 * half && bottom - top > 2 * half) {
+        const std::vector<POINT> hole =
+            clip_polygon(oval_polygon(left + half, top + half, right - half, bottom - half));
+        if (hole.size() >= 3) {
+            counts[1] = static_cast<INT>(hole.size());
+            points.insert(points.end(), hole.begin(), hole.end());
+        }
+    }
+    PolyPolygon(surface_dc, points.data(), counts, counts[1] > 0 ? 2 : 1);  // alternate filling leaves the hole
 }
 
 // The platform leaves out the right column and bottom row of the box it is given; one more
 // on each makes the shape cover both corner points.
 void paint_box(const DrawCommand &command) {
+    const SurfacePoint corners[2] = {surface_point(command.x1, command.y1),
+                                     surface_point(command.x2 + int64_t{1}, command.y2 - 1)};
+    const double left = corners[0].x, top = corners[0].y, right = corners[1].x, bottom = corners[1].y;
+    const bool within = within_clip_box(corners, 2);
+    if (command.kind == DRAW_OVAL && (!within || command.width > MAX_OVAL_PEN_WIDTH)) {
+        paint_oval_as_polygons(command, left, top, right - 1, bottom - 1);
+        return;
+    }
     const OwnedObject pen(make_pen(command));
     const Selection pen_selection(pen.get());
     const OwnedObject brush(make_fill_brush(command));
     const Selection brush_selection(brush.get() != nullptr ? brush.get() : GetStockObject(NULL_BRUSH));
-    const int left = surface_x(command.x1);
-    const int top = surface_y(command.y1);
-    const int right = surface_x(command.x2, 1);
-    const int bottom = surface_y(static_cast<int32_t>(command.y2), 1);
-    const bool one_pixel = int64_t{right} - left == 1 && int64_t{bottom} - top == 1;
+    if (!within) {
+        RECT cut;
+        if (clip_rectangle(left, top, right, bottom, cut))
+            Rectangle(surface_dc, cut.left, cut.top, cut.right, cut.bottom);
+        return;
+    }
+    const POINT top_left = pixel_of(corners[0]);
+    const POINT bottom_right = pixel_of(corners[1]);
+    const bool one_pixel = bottom_right.x - top_left.x == 1 && bottom_right.y - top_left.y == 1;
     if (one_pixel && command.width <= 1) {
         // A box of one pixel (a circle of radius 0) is that pixel; Wine's Rectangle and
         // Ellipse paint nothing for it.
-        SetPixel(surface_dc, left, top, color_values[command.color]);
+        SetPixel(surface_dc, top_left.x, top_left.y, color_values[command.color]);
     } else if (command.kind == DRAW_RECTANGLE) {
-        Rectangle(surface_dc, left, top, right, bottom);
+        Rectangle(surface_dc, top_left.x, top_left.y, bottom_right.x, bottom_right.y);
     } else {
-        Ellipse(surface_dc, left, top, right, bottom);
+        Ellipse(surface_dc, top_left.x, top_left.y, bottom_right.x, bottom_right.y);
     }
 }
 
 void paint_line(const DrawCommand &command) {
     const OwnedObject pen(make_pen(command));
     const Selection pen_selection(pen.get());
-    MoveToEx(surface_dc, surface_x(command.x1), surface_y(command.y1), nullptr);
-    LineTo(surface_dc, surface_x(command.x2), surface_y(static_cast<int32_t>(command.y2)));
+    SurfacePoint from = surface_point(command.x1, command.y1);
+    SurfacePoint to = surface_point(command.x2, command.y2);
+    const SurfacePoint ends[2] = {from, to};
+    if (!within_clip_box(ends, 2)) {
+        // The cut ends lie on the box's border, beyond the pen's reach of the surface, so
+        // whether a thin line leaves out its end point no longer shows.
+        if (!clip_segment(from, to)) return;
+        from = {std::round(from.x), std::round(from.y)};
+        to = {std::round(to.x), std::round(to.y)};
+    }
+    MoveToEx(surface_dc, static_cast<int>(from.x), static_cast<int>(from.y), nullptr);
+    LineTo(surface_dc, static_cast<int>(to.x), static_cast<int>(to.y));
 }
 
 void paint_pixel(const DrawCommand &command) {
