@@ -30,7 +30,8 @@ ensure_packages() {
 # Configures the build folder and builds the given targets (all when none are given).
 build_project() {
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+        -DCMAKE_BUILD_TYPE=Release -DZAVOK_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" \
+        >/dev/null || return 1
     local targets=()
     [ $# -gt 0 ] && targets=(--target "$@")
     cmake --build "$BUILD" -j "$(nproc)" "${targets[@]}" || return 1
