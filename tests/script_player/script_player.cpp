@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr long long CAP = 3000;  // events per file: a PERIODIC line may stand for 2^31 - 1
+constexpr long long CAP = 1000;  // events per file: a PERIODIC line may stand for 2^31 - 1
 
 std::string read_bytes(const char *name) {
     std::string bytes;
