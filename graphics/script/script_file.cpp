@@ -4,6 +4,7 @@
 #include "../window/window_internal.h"
 #include "script_internal.h"
 #include "script_line.h"
+#include "script_play.h"
 
 static_assert(int{SCRIPT_LINE_MOUSE} == int{ZAVOK_MOUSE} && int{SCRIPT_LINE_KBD} == int{ZAVOK_KBD} &&
                   int{SCRIPT_LINE_PERIODIC} == int{ZAVOK_PERIODIC},
@@ -30,6 +31,8 @@ bool open_script(const char *mode, ScriptDirection direction) {
     return true;
 }
 
+void report_write_failure() { ZAVOK_printf("Cannot write script file %s\n", SCRIPT_FILE_NAME); }
+
 }  // namespace
 
 void script_write_event(int kind, int x, int y, char key) {
@@ -43,10 +46,17 @@ void script_write_event(int kind, int x, int y, char key) {
     if (kind == ZAVOK_MOUSE || kind == ZAVOK_KBD || kind == ZAVOK_PERIODIC) record.kind = static_cast<ScriptLineKind>(kind);
     char line[64];
     if (format_script_line(record, line, sizeof line) > 0) {
-        std::fputs(line, script_file);
         // Each line goes to the file at once, so a program that ends abnormally still
         // leaves every event recorded so far.
-        std::fflush(script_file);
+        const bool put = std::fputs(line, script_file) >= 0;
+        const bool flushed = std::fflush(script_file) == 0;
+        if (!put || !flushed || std::ferror(script_file)) {
+            // The line is lost (the runtime drops what it could not write), and the user must
+            // know. The stream stays open and its error is cleared, so the next line is tried
+            // again and what is already in the file stays there.
+            report_write_failure();
+            std::clearerr(script_file);
+        }
     }
 }
 
@@ -56,50 +66,30 @@ int script_play_next() {
         script_stop_playback();
         return 0;
     }
-    if (periodic_count > 0) {
-        pending_event = ZAVOK_PERIODIC;
-        periodic_count -= 1;
-        return 1;
-    }
-    // A stream opened by recording has nothing to play: playback gets no event and stops.
-    if (script_direction != ScriptDirection::reading) return 0;
-
-    char line[SCRIPT_LINE_SIZE];
-    switch (read_script_line(script_file, line, SCRIPT_LINE_SIZE)) {
-        case SCRIPT_READ_END_OF_FILE:
+    // A stream opened by recording has nothing to play: only a run still owed is delivered.
+    FILE *const readable = script_direction == ScriptDirection::reading ? script_file : nullptr;
+    ScriptEvent event;
+    switch (script_play_step(readable, periodic_count, event)) {
+        case SCRIPT_STEP_EVENT:
+            break;
+        case SCRIPT_STEP_END_OF_FILE:
             ZAVOK_printf("EOF encountered in script file %s\n", SCRIPT_FILE_NAME);
             script_stop_playback();
             return 0;
-        case SCRIPT_READ_FAILED:
+        case SCRIPT_STEP_READ_FAILED:
             // No event, so playback stops; the next command tries to read again.
             std::clearerr(script_file);
             return 0;
-        case SCRIPT_READ_LINE:
-            break;
+        case SCRIPT_STEP_NONE:
+            return 0;
     }
-
-    const ScriptRecord record = parse_script_line(line, sizeof line);
-    switch (record.kind) {
-        case SCRIPT_LINE_KBD:
-            pending_event = ZAVOK_KBD;
-            event_key = record.key;
-            return 1;
-        case SCRIPT_LINE_MOUSE:
-            pending_event = ZAVOK_MOUSE;
-            event_x = record.x;
-            event_y = record.y;
-            return 1;
-        case SCRIPT_LINE_PERIODIC:
-            // This call delivers the first of the run. A count of 0 delivers one event, like 1,
-            // and leaves nothing pending: a negative remainder would be taken off the first
-            // run counted by a recording that starts afterwards.
-            pending_event = ZAVOK_PERIODIC;
-            periodic_count = record.count > 0 ? record.count - 1 : 0;
-            return 1;
-        case SCRIPT_LINE_UNRECOGNISED:
-            break;
+    pending_event = event.kind;
+    if (event.kind == SCRIPT_LINE_MOUSE) {
+        event_x = event.x;
+        event_y = event.y;
     }
-    return 0;
+    if (event.kind == SCRIPT_LINE_KBD) event_key = event.key;
+    return 1;
 }
 
 void script_stop_playback() {
@@ -110,7 +100,9 @@ void script_stop_playback() {
 
 void script_close() {
     if (script_file == nullptr) return;
-    std::fclose(script_file);
+    // Closing writes out what the stream still holds; if that fails, lines are lost.
+    const bool failed = std::fclose(script_file) != 0;
+    if (failed && script_direction == ScriptDirection::writing) report_write_failure();
     script_file = nullptr;
     script_direction = ScriptDirection::none;
 }

@@ -249,8 +249,170 @@ scenario_menu_quit() {
         fail "the Run menu's Quit ends the program with exit code 0 (got $XD_EXIT_STATUS)"
 }
 
+# ---- Floods and a crash while recording ---------------------------------------------------
+
+# Waits up to SECONDS for a command to succeed; a bound, not a pause.
+wait_until() {
+    local seconds=$1 _
+    shift
+    for _ in $(seq 1 $((seconds * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# An absence: the check holds on every one of several screenshots over about a second, taken
+# once the input that could have changed it has been handled.
+stays() {
+    local description=$1 _
+    shift
+    for _ in 1 2 3 4 5; do
+        xd_shot "$shot" && "$@" || { fail "$description"; return 1; }
+        sleep 0.2
+    done
+    echo "ok: $description"
+}
+
+script_text() { tr -d '\r' 2>/dev/null <ZAVOK.SCR; }
+mouse_lines() { script_text | grep -c '^ZAVOK_MOUSE(' ; }
+key_lines() { script_text | grep -c '^ZAVOK_KBD(' ; }
+at_least() { [ "$("$1")" -ge "$2" ]; }
+
+# Sends the clicks of a file of world points ("x y" a line) in one stream, as fast as the X
+# server takes them.
+flood_clicks() {
+    local args=() x y
+    while read -r x y; do
+        args+=(mousemove --window "$XD_WINDOW" $((XD_ORIGIN_X + x)) $((XD_ORIGIN_Y - y + XD_MENU_HEIGHT)) click --delay 0 1)
+    done <"$1"
+    xdotool "${args[@]}"
+}
+
+as_mouse_lines() { awk '{ printf "ZAVOK_MOUSE(%d, %d);\n", $1, $2 }' "$1"; }
+
+# Every line of the recording is whole and of its kind, and every line that is not a click or
+# a key is a run of periodic events.
+recording_is_well_formed() {
+    local bad
+    bad=$(script_text | grep -cvE '^ZAVOK_(MOUSE\(-?[0-9]+, -?[0-9]+\)|KBD\(-?[0-9]+\)|PERIODIC\([1-9][0-9]*\));$')
+    [ "$bad" -eq 0 ] || { fail "$bad line(s) of the recording are not whole lines"; return 1; }
+    # Text mode: every line ends in CR LF, the last one included.
+    [ "$(tr -cd '\r' <ZAVOK.SCR | wc -c)" -eq "$(tr -cd '\n' <ZAVOK.SCR | wc -c)" ] &&
+        [ "$(tail -c 2 ZAVOK.SCR | od -An -tx1 | tr -d ' ')" = 0d0a ] ||
+        { fail "the recording's lines do not all end in CR LF"; return 1; }
+}
+
+# 149 hearts in a block on the card's left, a 150th at P, 850 clicks moving it that end at Q:
+# 1,000 card clicks, each heart's preceded by a click on Add shape.
+HEART_P="160 150" HEART_Q="160 30" HEART_R="160 -90"
+flood_points() {
+    local i
+    for i in $(seq 0 148); do
+        echo "$BUTTON_X $(button_y $ADD_SHAPE)"
+        echo "$((-90 + i % 10 * 14)) $((-60 + i / 10 * 14))"
+    done
+    echo "$BUTTON_X $(button_y $ADD_SHAPE)"
+    echo "$HEART_P"
+    for i in $(seq 1 849); do echo "$((110 + i * 7 % 100)) $((-60 + i * 13 % 160))"; done
+    echo "$HEART_Q"
+}
+
+scenario_flood_clicks() {
+    start
+    xd_key ctrl+r
+    flood_points >"$work/points"
+    local sent
+    sent=$(wc -l <"$work/points")
+    flood_clicks "$work/points"
+    if wait_until 120 at_least mouse_lines "$sent"; then
+        echo "ok: all $sent clicks are recorded"
+    else
+        fail "all $sent clicks are recorded (got $(mouse_lines))"
+    fi
+    if [ "$(script_text | grep '^ZAVOK_MOUSE(')" = "$(as_mouse_lines "$work/points")" ]; then
+        echo "ok: the MOUSE lines are the clicks, in order, at their world points"
+    else
+        fail "the MOUSE lines are the clicks, in order, at their world points"
+    fi
+    recording_is_well_formed && echo "ok: every line is whole, the rest are runs of periodic events"
+    eventually "the block of 149 hearts is on the card" \
+        bash -c "for p in '-90 -60' '-34 8' '36 136' '-62 136' '36 -60'; do [ \"\$(. '$root/tools/xdrive.sh'; xd_pixel '$shot' \$p)\" = $BLACK ] || exit 1; done"
+    eventually "the 150th heart was moved from P" pixel_is $HEART_P $YELLOW
+    eventually "to Q, the last click" pixel_is $HEART_Q $BLACK
+    # A 151st heart is refused: only if all 150 before it were added.
+    press $ADD_SHAPE
+    click $HEART_R
+    wait_until 20 at_least mouse_lines $((sent + 2)) || fail "the click for a 151st heart is recorded"
+    stays "the card holds 150 objects: a 151st is refused" pixel_is $HEART_R $YELLOW
+    xd_key ctrl+r
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the program after the flood (got $XD_EXIT_STATUS)"
+}
+
+scenario_flood_keys() {
+    start
+    xd_key ctrl+r
+    local letters=abcdefghijklmnopqrstuvwxyz0123456789 keys=() codes=() i c
+    for i in $(seq 0 999); do
+        c=${letters:$((i * 7 % 36)):1}
+        keys+=("$c")
+        codes+=("ZAVOK_KBD($(printf '%d' "'$c"));")
+    done
+    xdotool key --delay 0 "${keys[@]}"
+    if wait_until 60 at_least key_lines 1000; then
+        echo "ok: all 1000 keys are recorded"
+    else
+        fail "all 1000 keys are recorded (got $(key_lines))"
+    fi
+    if [ "$(script_text | grep '^ZAVOK_KBD(')" = "$(printf '%s\n' "${codes[@]}")" ]; then
+        echo "ok: the KBD lines are the keys, in order"
+    else
+        fail "the KBD lines are the keys, in order"
+    fi
+    recording_is_well_formed && echo "ok: every line is whole, the rest are runs of periodic events"
+    click 50 60
+    eventually "the program still takes clicks: a heart" pixel_is 50 60 $BLACK
+    xd_key ctrl+r
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the program after the keys (got $XD_EXIT_STATUS)"
+}
+
+scenario_crash() {
+    start
+    xd_key ctrl+r
+    local i
+    for i in $(seq 1 2000); do echo "$((-130 + i * 7 % 340)) $((-140 + i * 11 % 330))"; done >"$work/points"
+    flood_clicks "$work/points" &
+    local sender=$!
+    wait_until 60 at_least mouse_lines 200 || fail "the recording grows while the clicks come"
+    local before
+    before=$(script_text)
+    kill -KILL "$XD_PID"
+    wait "$sender" 2>/dev/null
+    xd_wait_exit 20
+    local recorded
+    recorded=$(mouse_lines)
+    echo "killed with $(printf '%s\n' "$before" | grep -c '^ZAVOK_MOUSE(') MOUSE lines seen, $recorded in the file after the kill"
+    case "$(script_text)" in
+        "$before"*) echo "ok: every line written before the kill is still in the file" ;;
+        *) fail "every line written before the kill is still in the file" ;;
+    esac
+    recording_is_well_formed && echo "ok: every line is whole"
+    if [ "$(script_text | grep '^ZAVOK_MOUSE(')" = "$(as_mouse_lines "$work/points" | head -n "$recorded")" ]; then
+        echo "ok: the recorded clicks are the first $recorded sent, in order"
+    else
+        fail "the recorded clicks are the first $recorded sent, in order"
+    fi
+    [ "$recorded" -lt 2000 ] && echo "ok: the kill came in the middle of the recording" ||
+        echo "note: every click was recorded before the kill took effect"
+}
+
 case "$scenario" in
-    start | buttons_and_hearts | greetings_and_moving | record_and_playback | logging_and_quit | close_window | menu_quit)
+    start | buttons_and_hearts | greetings_and_moving | record_and_playback | logging_and_quit | close_window | menu_quit | \
+        flood_clicks | flood_keys | crash)
         "scenario_$scenario" ;;
     *) echo "unknown scenario: $scenario"; exit 2 ;;
 esac

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <io.h>
+#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -298,6 +300,103 @@ TEST_F(Script, PlaybackOfAStreamOpenForRecordingGivesNothingAndRecordingGoesOn) 
     EXPECT_FALSE(script_playing);
     command(RUN_RECORD);
     EXPECT_EQ((Lines{"ZAVOK_KBD(114);\n", "ZAVOK_MOUSE(0, 0);\n"}), script_lines());
+}
+
+// A working folder where the script cannot be written: its ZAVOK.SCR is a symbolic link to
+// /dev/full (made by the test's setup step), which opens for writing and fails every write
+// with "no space left on device".
+class UnwritableScript : public Script {
+protected:
+    void SetUp() override {
+        Script::SetUp();
+        GetCurrentDirectoryA(sizeof home, home);
+        ASSERT_TRUE(SetCurrentDirectoryA("unwritable")) << "the setup step makes the folder unwritable/";
+        // /dev/full reads as endless zeros: a plain file left by a broken setup does not.
+        FILE *const device = std::fopen(SCRIPT_FILE_NAME, "rb");
+        ASSERT_NE(nullptr, device) << "the setup step links unwritable/ZAVOK.SCR to /dev/full";
+        char start[4096];
+        const std::size_t got = std::fread(start, 1, sizeof start, device);
+        std::fclose(device);
+        ASSERT_EQ(sizeof start, got) << "unwritable/ZAVOK.SCR must be the link to /dev/full";
+        ASSERT_EQ(std::string(sizeof start, '\0'), std::string(start, got));
+    }
+    void TearDown() override {
+        reset_package();  // closes the stream while still in the folder; never removes the link
+        std::remove("recovered.scr");
+        SetCurrentDirectoryA(home);
+        Script::TearDown();
+    }
+
+    // The medium takes writes again: the descriptor under the open stream is pointed at a
+    // plain file, as when space is freed, and the stream itself is never told.
+    static void writing_works_again() {
+        const int file = _open("recovered.scr", _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT, 0666);
+        ASSERT_GE(file, 0);
+        ASSERT_EQ(0, _dup2(file, _fileno(script_file)));
+        _close(file);
+    }
+
+    char home[MAX_PATH] = "";
+};
+
+const char *const WRITE_FAILED = "Cannot write script file ZAVOK.SCR\n";
+
+TEST_F(UnwritableScript, EveryLostLineIsReportedRecordingAndDrawingGoOnAndLaterLinesReachTheFile) {
+    command(RUN_RECORD);
+    int32_t before = mark();
+    post_char('a');
+    expect_key('a');
+    EXPECT_EQ(Lines{WRITE_FAILED}, messages_since(before)) << "the open succeeds; the write fails and says so";
+    ASSERT_NE(nullptr, script_file) << "the stream stays open";
+    EXPECT_FALSE(std::ferror(script_file)) << "and its error is cleared";
+
+    // A run of periodic events and the click that ends it: two lines, two messages.
+    before = mark();
+    periodic_events(3);
+    EXPECT_TRUE(messages_since(before).empty()) << "a run still counted is not written yet";
+    post_click(origin_x + 10, origin_y + 5);
+    EXPECT_EQ(ZAVOK_MOUSE, wait().kind);
+    EXPECT_EQ((Lines{WRITE_FAILED, WRITE_FAILED}), messages_since(before));
+    EXPECT_EQ(0, periodic_count);
+    EXPECT_TRUE(script_recording);
+    EXPECT_TRUE(checked(RUN_RECORD));
+
+    // The program still draws, and the window shows it.
+    ZAVOK_circle(COLOR_BLUE, 0, 0, 20);
+    post_char('b');
+    expect_key('b');
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(window_dc, origin_x, origin_y));
+
+    writing_works_again();
+    before = mark();
+    post_char('c');
+    expect_key('c');
+    periodic_events(2);
+    command(RUN_RECORD);  // stopping writes the pending run, then closes
+    EXPECT_TRUE(messages_since(before).empty()) << "nothing is lost once writing works";
+    EXPECT_EQ(nullptr, script_file);
+    EXPECT_EQ("ZAVOK_KBD(99);\r\nZAVOK_PERIODIC(2);\r\n", read_file("recovered.scr"))
+        << "the later lines, in text mode still, and none of the lost ones";
+}
+
+TEST_F(UnwritableScript, APendingRunLostWhenTheRecordingStopsIsReportedOnce) {
+    command(RUN_RECORD);
+    periodic_events(4);
+    const int32_t before = mark();
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{WRITE_FAILED}, messages_since(before)) << "one line lost, one message; the close loses nothing more";
+    EXPECT_EQ(nullptr, script_file);
+    EXPECT_EQ(0, periodic_count);
+
+    // A new recording opens the link again and still cannot write: each event says so again.
+    command(RUN_RECORD);
+    const int32_t again = mark();
+    post_char('x');
+    expect_key('x');
+    post_char('y');
+    expect_key('y');
+    EXPECT_EQ((Lines{WRITE_FAILED, WRITE_FAILED}), messages_since(again));
+    command(RUN_RECORD);
 }
 
 }  // namespace
