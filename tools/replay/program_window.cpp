@@ -7,24 +7,26 @@
 // the command first, plays the event, draws, and only in its next wait, with the queue empty,
 // does it get the paint message, whose handler copies the whole surface to the window. Once the
 // update region is empty again the program has reached that wait. The paint handler empties the
-// region as it starts (BeginPaint), before the copy, so two message round trips follow: each is
-// answered at one of the program's later message reads, the first after the paint handler has
-// returned, the second after the program has also found its queue empty once, which is when
-// Wine hands a window's pixels to the X server. A program that draws nothing after an event is
-// no different: it still comes back to its wait and repaints. Only one that never comes back
-// (busy, or hung) leaves the region invalid, and that is the bounded wait of `timeout_ms`.
+// region as it starts (BeginPaint), before the copy, so two message round trips follow, answered
+// at later message reads of the program, after the paint handler has returned. A program that
+// draws nothing after an event is no different: it still comes back to its wait and repaints.
+// Only one that never comes back (busy, or hung) leaves the region invalid, and that is the
+// bounded wait of `timeout_ms`.
+//
+// The paint has then reached the window's image in the program's process; Wine passes it to the
+// X server, from which read_frame reads, a little later, when the program next finds its queue
+// empty. The other side of the helper waits for the server's damage report on the window before
+// it asks for the pixels (tools/replay/zavokreplay/xdamage.py).
 #include "program_window.h"
 
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 namespace {
 
 constexpr UINT RUN_PLAY_ONE = 7;  // the Run menu's command ids, as WM_COMMAND carries them
 constexpr UINT RUN_QUIT = 8;
 constexpr DWORD POLL_MS = 1;
-constexpr int READ_ATTEMPTS = 20;
 
 struct Search {
     DWORD process_id;
@@ -146,26 +148,14 @@ std::string read_frame(const ProgramWindow &program, Frame &frame) {
     if (width <= 0 || height <= 0) return "the window has no client area";
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
 
-    // The last copy into the window reaches the X server through the program's own connection;
-    // a read that raced it would differ from the next one, so two equal reads are required.
-    Capture first(width, height);
-    Capture second(width, height);
-    if (first.bits == nullptr || second.bits == nullptr) return "cannot make a bitmap for the picture";
-    Capture *held = &first;
-    Capture *latest = &second;
-    if (!copy_client_area(program.window, *held, width, height)) return "cannot read the window's pixels";
-    for (int attempt = 0;; ++attempt) {
-        if (!copy_client_area(program.window, *latest, width, height)) return "cannot read the window's pixels";
-        if (std::memcmp(held->bits, latest->bits, size) == 0) break;
-        if (attempt == READ_ATTEMPTS) return "the window's pixels did not hold still";
-        Sleep(POLL_MS);
-        std::swap(held, latest);
-    }
+    Capture capture(width, height);
+    if (capture.bits == nullptr) return "cannot make a bitmap for the picture";
+    if (!copy_client_area(program.window, capture, width, height)) return "cannot read the window's pixels";
 
     frame.width = width;
     frame.height = height;
     frame.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    const uint8_t *from = latest->bits;
+    const uint8_t *from = capture.bits;
     uint8_t *to = frame.rgb.data();
     for (size_t pixel = 0; pixel < size / 4; ++pixel, from += 4, to += 3) {
         to[0] = from[2];

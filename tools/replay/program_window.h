@@ -23,7 +23,7 @@ struct Frame {
 // Each returns an empty string when done, otherwise a one-line reason.
 std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms);
 // Waits until the program has copied its surface to the window after whatever it was doing and
-// is back reading messages (see the .cpp for how that is known).
+// is back reading messages (see the .cpp for how that is known, and what it does not tell).
 std::string await_frame(const ProgramWindow &program, DWORD timeout_ms);
 // Gives the Run menu's Play One command (the same command as Ctrl+O).
 std::string play_one(const ProgramWindow &program);

@@ -1,13 +1,15 @@
 // The Win32 half of tools/zavok-replay: runs inside the replay's Wine session, starts the
 // program, and answers one command a line on its standard input:
-//   frame   the picture once the program is done with what it was doing (no event given)
-//   play    gives Play One, then as frame
-//   rects   the graphics window's outer and client rectangles on the desktop
-//   quit    asks the program to quit (or ends it) and gives its exit status
-// Answers on standard output: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3 bytes of
-// RGB rows, top row first; "rects L T R B L T R B\n"; "quit STATUS\n"; or "error REASON\n",
-// after which the helper ends the program and itself. It first says "ready\n" once the
-// program's graphics window is on the screen (or gives an error).
+//   await   waits until the program has painted its window after what it was doing and is back
+//           in its wait (no event given); answers "painted"
+//   play    gives Play One, then as await
+//   read    the client area's pixels: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3
+//           bytes of RGB rows, top row first
+//   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
+//   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
+// It first says "ready" once the program's graphics window is on the screen. Any failure is
+// answered "error REASON", after which the helper ends the program and itself. Every answer is
+// one line.
 //   replay_helper.exe PROGRAM.exe [FRAME_TIMEOUT_MS]
 #include "program_window.h"
 
@@ -66,10 +68,13 @@ int main(int argc, char **argv) {
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
         const std::string command = line;
-        if (command == "frame" || command == "play") {
+        if (command == "await" || command == "play") {
             if (command == "play") reason = play_one(program);
             if (reason.empty()) reason = await_frame(program, frame_timeout_ms);
-            if (reason.empty()) reason = read_frame(program, frame);
+            if (!reason.empty()) return fail(program, reason);
+            answer("painted");
+        } else if (command == "read") {
+            reason = read_frame(program, frame);
             if (!reason.empty()) return fail(program, reason);
             if (!send_frame(frame)) return fail(program, "cannot hand the picture over");
         } else if (command == "rects") {

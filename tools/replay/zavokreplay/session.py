@@ -1,7 +1,8 @@
 """The world a replay runs in: a virtual X display of its own, a private copy of the project's
 Wine prefix (so its own wineserver, ended at the end), Wine's virtual desktop on that display,
 and inside it the Win32 helper (tools/replay/replay_helper.cpp) that starts the program, gives
-Play One and hands back the window's pixels once the program is done with each event.
+Play One, tells when the program has painted after the event, and hands back the window's
+pixels once the X server's damage reports show that the paint has reached the server.
 
 Every wait is bounded; on any failure a ReplayError with a one-line reason is raised, and
 close() leaves no process of the session running."""
@@ -15,6 +16,8 @@ import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
+
+from .xdamage import DamageWatch, XDamageError
 
 FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 SCREEN = "1024x768x24"
@@ -56,6 +59,8 @@ class Session:
     xvfb: subprocess.Popen = None
     helper: subprocess.Popen = None
     buffer: bytes = b""
+    damage: DamageWatch = None
+    client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
 
     # ---- Starting -------------------------------------------------------------------------
     def start(self) -> None:
@@ -145,6 +150,16 @@ class Session:
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                        cwd=settings.work, env=environment, start_new_session=True)
         self._expect("ready", START_TIMEOUT_S)
+        self._command("rects")
+        numbers = [int(number) for number in self._expect("rects", ANSWER_SLACK_S).split()[1:]]
+        if len(numbers) != 8:
+            raise ReplayError("the replay helper gave no window rectangles")
+        left, top = numbers[0], numbers[1]
+        self.client = (numbers[4] - left, numbers[5] - top, numbers[6] - left, numbers[7] - top)
+        try:
+            self.damage = DamageWatch(self.environment["DISPLAY"], ANSWER_SLACK_S)
+        except XDamageError as error:
+            raise ReplayError(str(error)) from None
 
     # ---- Talking to the helper --------------------------------------------------------------
     def _read_until(self, size: int, deadline: float) -> None:
@@ -189,15 +204,22 @@ class Session:
         rgb, self.buffer = self.buffer[:size], self.buffer[size:]
         return Picture(width, height, rgb)
 
+    def _painted(self, command: str) -> Picture:
+        self.damage.forget()
+        self._command(command)
+        self._expect("painted", self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S)
+        if not self.damage.await_damage(*self.client, timeout_s=self.settings.frame_timeout_ms / 1000):
+            raise ReplayError("the program's paint did not reach the display")
+        self._command("read")
+        return self._picture()
+
     def frame(self) -> Picture:
         """The window once the program is back waiting for input, with no event given."""
-        self._command("frame")
-        return self._picture()
+        return self._painted("await")
 
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
-        self._command("play")
-        return self._picture()
+        return self._painted("play")
 
     def quit(self) -> int:
         """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
@@ -208,6 +230,9 @@ class Session:
     def close(self) -> None:
         """Ends whatever is left of the session: the helper, the program, the prefix's
         wineserver, the display, and removes the prefix copy."""
+        if self.damage is not None:
+            self.damage.close()
+            self.damage = None
         if self.helper is not None:
             if self.helper.poll() is None:
                 try:
