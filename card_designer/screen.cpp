@@ -42,7 +42,7 @@ constexpr int STATUS_Y = -190;
 const char CREDIT_BLOCK[] =
     "Created by:\n"
     "The Kartello team\n"
-    "Kartello greeting-card designer\n"
+    "Greeting-card designer\n"
     "December 2026";
 
 struct StatusLine {

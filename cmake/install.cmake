@@ -1,6 +1,7 @@
 # Installs ZAVOK as a CMake package: zavok.h in include/, libzavok.a in lib/ and the package
 # files in lib/cmake/zavok, so another project can use find_package(zavok) and link
-# zavok::zavok (which brings gdi32 and user32 with it).
+# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC, a pkg-config file in
+# lib/pkgconfig for builds with make or a plain compiler command.
 include(CMakePackageConfigHelpers)
 
 set(ZAVOK_CONFIG_DESTINATION lib/cmake/zavok)
@@ -20,3 +21,14 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/zavokConfig.cmake ${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
   DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+
+# The same link interface as zavok::zavok's, spelled for a compiler command: the program may be
+# linked by the C driver, hence the C++ runtime; and with MinGW statically.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(ZAVOK_PC_LIBS "-lgdi32 -luser32 -lstdc++")
+  if(MINGW)
+    string(APPEND ZAVOK_PC_LIBS " -static")
+  endif()
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/zavok.pc.in ${PROJECT_BINARY_DIR}/zavok.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/zavok.pc DESTINATION lib/pkgconfig)
+endif()

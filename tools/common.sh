@@ -6,8 +6,24 @@ BUILD=${ZAVOK_BUILD_DIR:-$ROOT/build}
 
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
-          imagemagick fonts-dejavu-core faketime clang libclang-rt-14-dev python3 libx11-6
-          libxdamage1)
+          imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
+          unzip pkgconf python3 libx11-6 libxdamage1)
+
+# The faces the program's look relies on, each from a named package: Wine's own faces
+# (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the
+# bitmap System and Courier faces) and Liberation Sans (fonts-liberation, Arial's metrics),
+# which the drawing face "ZAVOK-font" is pinned to in tools/fonts.reg.
+FONT_FILES=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon
+            /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf)
+# What each pinned name must give in a prefix: name, family, and the file it is loaded from.
+FONT_PINS="ZAVOK-font	Liberation Sans	/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
+ANSI_FIXED_FONT	Courier	/usr/share/wine/fonts/coure.fon
+SYSTEM_FONT	System	/usr/share/wine/fonts/vgasys.fon
+DEFAULT_GUI_FONT	Tahoma	/usr/share/wine/fonts/tahoma.ttf
+caption	Tahoma	/usr/share/wine/fonts/tahomabd.ttf
+menu	Tahoma	/usr/share/wine/fonts/tahoma.ttf
+message	Tahoma	/usr/share/wine/fonts/tahoma.ttf
+Marlett	Marlett	/usr/share/wine/fonts/marlett.ttf"
 
 say() { printf '%s\n' "$*" >&2; }
 
@@ -38,16 +54,59 @@ build_project() {
     cmake --build "$BUILD" -j "$(nproc)" "${targets[@]}" || return 1
 }
 
-# A private Wine prefix inside the build folder, quiet, never asking for Mono or Gecko.
+# A private Wine prefix inside the build folder, quiet, never asking for Mono or Gecko, with
+# its fonts pinned.
 setup_wine() {
     export WINEPREFIX="$BUILD/wineprefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine takes every face it has from the prefix's Fonts folder: fontconfig is given no font
+    # folder at all, so no other font on the machine can stand in for a pinned one.
+    export FONTCONFIG_FILE="$WINEPREFIX/fontconfig/fonts.conf"
+    if [ ! -f "$FONTCONFIG_FILE" ]; then
+        mkdir -p "$WINEPREFIX/fontconfig/cache" || return 1
+        printf '<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n<fontconfig>\n  <cachedir>%s</cachedir>\n</fontconfig>\n' \
+            "$WINEPREFIX/fontconfig/cache" > "$FONTCONFIG_FILE.new" && mv "$FONTCONFIG_FILE.new" "$FONTCONFIG_FILE" || return 1
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "Creating the Wine prefix in $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
+    pin_fonts
+}
+
+# Links the pinned font files into the prefix and writes the registry's font substitutes;
+# done again whenever the set changes.
+pin_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" stamp="$WINEPREFIX/fonts-pinned" wanted
+    wanted=$(printf '%s\n' "${FONT_FILES[@]}"; cat "$ROOT/tools/fonts.reg")
+    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ] && return 0
+    mkdir -p "$fonts" || return 1
+    find "$fonts" -maxdepth 1 -type l -delete
+    ln -s "${FONT_FILES[@]}" "$fonts/" || return 1
+    wine regedit /S "$ROOT/tools/fonts.reg" >/dev/null 2>&1
+    wineserver -w
+    printf '%s\n' "$wanted" > "$stamp"
+}
+
+# Stops with one line unless every pinned name gives its family from its file in this prefix.
+check_font_pins() {
+    local report name family file expected_family expected_file actual
+    report=$(env -u DISPLAY wine "$BUILD/font_check.exe" 2>/dev/null | tr -d '\r')
+    # Its Wine session has no display: end it, so that later programs start one that has.
+    wineserver -k >/dev/null 2>&1; wineserver -w
+    [ -n "$report" ] || { say "Cannot check the fonts: $BUILD/font_check.exe did not run"; return 1; }
+    while IFS=$'\t' read -r name expected_family expected_file; do
+        IFS=$'\t' read -r _ family file < <(printf '%s\n' "$report" | grep -F "$name	" | head -n 1)
+        # The file as the prefix names it (C:\windows\fonts\...) to the file it links to.
+        file=${file##*\\}
+        actual=$(readlink -f "$WINEPREFIX/drive_c/windows/Fonts/$file" 2>/dev/null)
+        if [ "$family" != "$expected_family" ] || [ "$actual" != "$expected_file" ]; then
+            say "Font pin broken: $name gives '${family:-nothing}' from '${actual:-no file}', not '$expected_family' from $expected_file"
+            return 1
+        fi
+    done <<< "$FONT_PINS"
 }
 
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }

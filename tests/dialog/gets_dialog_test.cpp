@@ -90,10 +90,15 @@ std::ostream &operator<<(std::ostream &out, const Box &box) {
     return out << "(" << box.left << ", " << box.top << ") " << box.width << " x " << box.height;
 }
 
+// A control's box in pixels as the platform makes it: its origin and its size are converted
+// from dialog units each on its own, so the far edge may differ by a rounding from the mapped
+// far corner.
 Box in_pixels(HWND dialog, int x, int y, int cx, int cy) {
-    RECT rect = {x, y, x + cx, y + cy};
-    MapDialogRect(dialog, &rect);
-    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    RECT origin = {x, y, x, y};
+    RECT size = {0, 0, cx, cy};
+    MapDialogRect(dialog, &origin);
+    MapDialogRect(dialog, &size);
+    return {origin.left, origin.top, size.right, size.bottom};
 }
 
 Box client_box(HWND window) {

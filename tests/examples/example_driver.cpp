@@ -1,5 +1,6 @@
-// Starts one example program, drives it the way a user would through its windows, ends it and
-// checks that it exited with 0. Every wait is bounded; a program that hangs is terminated.
+// Starts one example program, drives it the way a user would through its windows, checks what it
+// draws where that is plain to see (click_dots), ends it and checks that it exited with 0. Every
+// wait is bounded; a program that hangs is terminated.
 //   example_driver <program.exe> <hello_name | bouncing_ball | click_dots>
 #include <windows.h>
 
@@ -100,11 +101,35 @@ int drive_bouncing_ball(HWND graphics) {
     return 0;
 }
 
+// The colour of a client pixel of another process's window, as it is on the screen.
+COLORREF window_pixel(HWND window, int x, int y) {
+    const HDC dc = GetDC(window);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+// Waits until the window shows this colour at the client point: the program copies its
+// drawing to the window on its own time.
+bool await_pixel(HWND window, int x, int y, COLORREF colour) {
+    const DWORD start = GetTickCount();
+    while (window_pixel(window, x, y) != colour) {
+        if (GetTickCount() - start > FIND_MS) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 int drive_click_dots(HWND graphics) {
+    // The first dot is red, the second the next palette colour (green), each centred on its click.
     PostMessageA(graphics, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    if (!await_pixel(graphics, 100, 100, RGB(255, 0, 0))) return fail("the first click drew no red dot");
     PostMessageA(graphics, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 150));
+    if (!await_pixel(graphics, 200, 150, RGB(0, 255, 0))) return fail("the second click drew no green dot");
+    if (window_pixel(graphics, 150, 125) != RGB(255, 255, 255)) return fail("the dots are not on white");
     PostMessageA(graphics, WM_CHAR, 'x', 1);
     PostMessageA(graphics, WM_CHAR, 'c', 1);
+    if (!await_pixel(graphics, 100, 100, RGB(255, 255, 255))) return fail("'c' did not clear the dots");
     if (!responds(graphics)) return fail("the program stopped reading its messages");
     PostMessageA(graphics, WM_CHAR, 'q', 1);  // the program ends by itself
     return 0;

@@ -1,0 +1,63 @@
+# Makes the two downloads in BUILD_DIR/dist from a built tree, each zip holding one folder of
+# its own name:
+#   Kartello-VERSION-win64.zip   kartello.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt
+#   ZAVOK-SDK-VERSION-win64.zip  the installed package (include/, lib/ with the CMake and
+#                                pkg-config files), examples/, cmake/ (the cross toolchain file),
+#                                README.md (the README's programming section), LICENSE.txt
+# Run by the build's "dist" target (tools/package). Expects BUILD_DIR, SOURCE_DIR, VERSION,
+# CONFIG, GCC_VERSION (the compiler's) and KARTELLO (the built program).
+set(dist ${BUILD_DIR}/dist)
+set(stage ${dist}/stage)
+set(kartello Kartello-${VERSION}-win64)
+set(sdk ZAVOK-SDK-${VERSION}-win64)
+file(REMOVE_RECURSE ${stage} ${dist}/${kartello}.zip ${dist}/${sdk}.zip)
+
+# Texts for Windows users, who may read them in Notepad: CR LF line ends, @VERSION@ filled in.
+function(windows_text source destination)
+  configure_file(${source} ${destination} @ONLY NEWLINE_STYLE CRLF)
+endfunction()
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${result}):\n${output}")
+  endif()
+endfunction()
+
+# ---- Kartello ----------------------------------------------------------------------------
+file(COPY ${KARTELLO} DESTINATION ${stage}/${kartello})
+windows_text(${SOURCE_DIR}/docs/dist/kartello-readme.txt.in ${stage}/${kartello}/README.txt)
+windows_text(${SOURCE_DIR}/LICENSE ${stage}/${kartello}/LICENSE.txt)
+windows_text(${SOURCE_DIR}/docs/dist/third-party-notices.txt ${stage}/${kartello}/THIRD-PARTY-NOTICES.txt)
+
+# ---- The SDK -----------------------------------------------------------------------------
+run("installing the package" ${CMAKE_COMMAND} --install ${BUILD_DIR} --config ${CONFIG} --prefix ${stage}/${sdk})
+file(COPY ${SOURCE_DIR}/examples/ DESTINATION ${stage}/${sdk}/examples)
+file(COPY ${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake DESTINATION ${stage}/${sdk}/cmake)
+windows_text(${SOURCE_DIR}/LICENSE ${stage}/${sdk}/LICENSE.txt)
+
+# The README's section on writing programs, whole, up to the next section.
+set(section_title "## Writing your own program on ZAVOK")
+file(READ ${SOURCE_DIR}/README.md readme)
+string(FIND "${readme}" "${section_title}\n" start)
+if(start LESS 0)
+  message(FATAL_ERROR "README.md has no section \"${section_title}\"")
+endif()
+string(SUBSTRING "${readme}" ${start} -1 section)
+string(LENGTH "${section_title}" title_length)
+string(SUBSTRING "${section}" ${title_length} -1 rest)
+string(FIND "${rest}" "\n## " end)
+if(end GREATER_EQUAL 0)
+  math(EXPR end "${end} + ${title_length} + 1")
+  string(SUBSTRING "${section}" 0 ${end} section)
+endif()
+set(ZAVOK_PROGRAMMING_SECTION "${section}")
+windows_text(${SOURCE_DIR}/docs/dist/sdk-readme.md.in ${stage}/${sdk}/README.md)
+
+# ---- The zips ----------------------------------------------------------------------------
+foreach(folder ${kartello} ${sdk})
+  run("zipping ${folder}" ${CMAKE_COMMAND} -E chdir ${stage}
+      ${CMAKE_COMMAND} -E tar cf ${dist}/${folder}.zip --format=zip ${folder})
+  message(STATUS "Made ${dist}/${folder}.zip")
+endforeach()
+file(REMOVE_RECURSE ${stage})
