@@ -73,10 +73,11 @@ def run(replay: Replay, observers) -> None:
     for observer in observers:
         observer.started(replay)
     with Session(replay.settings) as session:
-        picture = session.frame()
         for number in range(replay.events + 1):
-            if number > 0:
-                picture = session.play_one()
+            try:
+                picture = session.play_one() if number > 0 else session.frame()
+            except ReplayError as error:
+                raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
             frame = Frame(number, picture.width, picture.height, picture.rgb)
             replay.last_frame = time.monotonic()
             if number == 0:
