@@ -205,10 +205,19 @@ class Session:
         return Picture(width, height, rgb)
 
     def _painted(self, command: str) -> Picture:
-        self.damage.forget()
+        """Once the helper says the program has painted its window after the command, the frame
+        is in the window's image inside the program's process, but maybe not yet on the X
+        server, and a flush of an older image (a window first shown, or uncovered) may still
+        come. So the damage reports seen so far are dropped and the program is made to paint
+        once more: whatever reaches the server from then on carries the frame, and the first
+        damage inside the client area says it is there."""
+        timeout_s = self.settings.frame_timeout_ms / 1000
         self._command(command)
-        self._expect("painted", self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S)
-        if not self.damage.await_damage(*self.client, timeout_s=self.settings.frame_timeout_ms / 1000):
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        self.damage.forget()
+        self._command("await")
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
             raise ReplayError("the program's paint did not reach the display")
         self._command("read")
         return self._picture()

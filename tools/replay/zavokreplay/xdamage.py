@@ -2,12 +2,12 @@
 ctypes): they tell when the window's pixels have reached the X server.
 
 Why they are needed: Wine draws a window into a memory image of the program's own process and
-hands it to the X server only when the program next finds its message queue empty. The helper
-knows when the program has painted; whether Wine has passed that paint on yet it cannot see.
-Every paint of the client area ends up as drawing on the X window, which the server reports as
-damage: once damage inside the client area has been reported after the event, the frame is on
-the server, and a read of the window from there gives it. Nothing but the program's copies of
-its finished surface draws inside the client area, so any such damage is the frame's."""
+hands it to the X server only when the program next finds its message queue empty, or when the
+window is exposed. The helper knows when the program has painted; whether Wine has passed that
+paint on yet it cannot see. Every paint of the client area ends up as drawing on the X window,
+which the server reports as damage. The session (session.py) drops the reports once the
+program has painted the frame and has it paint once more: the next damage inside the client
+area can then only carry the frame, and a read of the window from the server gives it."""
 
 import ctypes
 import select
@@ -15,6 +15,7 @@ import time
 
 DAMAGE_REPORT_RAW_RECTANGLES = 0
 DAMAGE_NOTIFY = 0  # the event's number past the extension's first event
+IS_VIEWABLE = 2  # a window's map state: mapped, and all its ancestors too
 WINDOW_TITLE = b"ZAVOK Graphics"
 
 
@@ -31,6 +32,17 @@ class _DamageNotify(ctypes.Structure):
                 ("display", ctypes.c_void_p), ("drawable", ctypes.c_ulong), ("damage", ctypes.c_ulong),
                 ("level", ctypes.c_int), ("more", ctypes.c_int), ("timestamp", ctypes.c_ulong),
                 ("area", _Rectangle), ("geometry", _Rectangle)]
+
+
+class _WindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("visual", ctypes.c_void_p),
+                ("root", ctypes.c_ulong), ("window_class", ctypes.c_int), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("colormap", ctypes.c_ulong),
+                ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
 
 
 class _Event(ctypes.Union):
@@ -62,6 +74,7 @@ def _libraries():
     x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(_Event)]
     x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_WindowAttributes)]
     x11.XSetErrorHandler.argtypes = [_ERROR_HANDLER_TYPE]
     x11.XSetErrorHandler.restype = ctypes.c_void_p
     damage.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
@@ -85,16 +98,26 @@ class DamageWatch:
             self.close()
             raise XDamageError("the display has no damage extension")
         self.notify = first_event.value + DAMAGE_NOTIFY
+        # Wine may map the X window a moment after the window counts as visible, and the server
+        # then fills it with its background, which is damage too: the window must be on the
+        # screen before any damage is believed.
         deadline = time.monotonic() + find_timeout_s
-        self.window = self._find(self.x11.XDefaultRootWindow(self.display))
-        while not self.window and time.monotonic() < deadline:
-            time.sleep(0.02)
-            self.window = self._find(self.x11.XDefaultRootWindow(self.display))
-        if not self.window:
-            self.close()
-            raise XDamageError("no X window titled %s" % WINDOW_TITLE.decode())
+        self.window = 0
+        while not self.window or not self._viewable():
+            if time.monotonic() > deadline:
+                self.close()
+                raise XDamageError("no X window titled %s on the screen" % WINDOW_TITLE.decode())
+            if not self.window:
+                self.window = self._find(self.x11.XDefaultRootWindow(self.display))
+            if not self.window or not self._viewable():
+                time.sleep(0.01)
         self.damage = self.xdamage.XDamageCreate(self.display, self.window, DAMAGE_REPORT_RAW_RECTANGLES)
         self.x11.XSync(self.display, 0)
+
+    def _viewable(self) -> bool:
+        attributes = _WindowAttributes()
+        return bool(self.x11.XGetWindowAttributes(self.display, self.window, ctypes.byref(attributes))) and \
+            attributes.map_state == IS_VIEWABLE
 
     def _find(self, window: int) -> int:
         name = ctypes.c_char_p()
