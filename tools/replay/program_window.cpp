@@ -15,8 +15,9 @@
 //
 // The paint has then reached the window's image in the program's process; Wine passes it to the
 // X server, from which read_frame reads, a little later, when the program next finds its queue
-// empty. The other side of the helper waits for the server's damage report on the window before
-// it asks for the pixels (tools/replay/zavokreplay/xdamage.py).
+// empty. So the other side of the helper has the program paint once more and waits for the
+// server's damage report on the window before it asks for the pixels (session.py, xdamage.py in
+// tools/replay/zavokreplay).
 #include "program_window.h"
 
 #include <cstdio>
