@@ -82,7 +82,10 @@ class Session:
         script = r'''
             . "$1/tools/common.sh" || exit 3
             ensure_packages >/dev/null 2>&1 || { echo "cannot install the packages it needs (${PACKAGES[*]})"; exit 3; }
-            if [ "$3" = build ]; then build_project replay_helper >/dev/null 2>&1 || { echo "cannot build the replay helper"; exit 3; }; fi
+            if [ "$3" = build ]; then  # one build at a time, however many replays start at once
+                { flock -w 600 9 && build_project replay_helper >/dev/null 2>&1; } 9>"$BUILD/replay/build.lock" ||
+                    { echo "cannot build the replay helper"; exit 3; }
+            fi
             setup_wine >/dev/null 2>&1 </dev/null || { echo "cannot set up the Wine prefix $WINEPREFIX"; exit 3; }
             clone_wine_prefix "$2" "$4" || { echo "cannot copy the Wine prefix to $2"; exit 3; }
             env -0 >"$5"
