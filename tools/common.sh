@@ -7,7 +7,7 @@ BUILD=${ZAVOK_BUILD_DIR:-$ROOT/build}
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
           imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
-          unzip pkgconf python3)
+          unzip pkgconf python3 libx11-6 libxdamage1)
 
 # The faces the program's look relies on, each from a named package: Wine's own faces
 # (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the
@@ -110,3 +110,24 @@ check_font_pins() {
 }
 
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Makes DEST a private copy of the prefix that setup_wine prepared, and points WINEPREFIX at it:
+# one test's or one replay's own, with a wineserver of its own that it may end at will. The
+# files Wine only reads (its DLLs and tables, most of the prefix's size) are hard links; the
+# registry and the other small files, which Wine writes, are copied. Every window in the copy
+# appears in Wine's own virtual desktop of the given size (1024x768 by default), drawn with its
+# frame, caption and close box as on Windows, and hiding a window does not wait for a window
+# manager.
+clone_wine_prefix() {
+    local copy=$1 size=${2:-1024x768} template=$WINEPREFIX
+    rm -rf "$copy" && mkdir -p "$(dirname "$copy")" || return 1
+    cp -al "$template" "$copy" || return 1
+    rm -f "$copy/wineserver"
+    (cd "$template" && find . -type f ! -name wineserver ! \( -name '*.dll' -o -name '*.exe' -o -name '*.nls' \
+        -o -name '*.sys' -o -name '*.drv' -o -name '*.ocx' -o -name '*.cpl' -o -name '*.acm' -o -name '*.tlb' \
+        -o -name '*.ds' -o -name '*.ax' -o -name '*.com' -o -name '*.msstyles' \) -print0 |
+        xargs -0 cp -p --parents --remove-destination -t "$copy") || return 1
+    printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="%s"\n' \
+        "$size" >>"$copy/user.reg" || return 1
+    export WINEPREFIX=$copy
+}

@@ -1,9 +1,12 @@
 # Drives a ZAVOK program from outside, as a person would: a virtual X display, the program
 # under Wine, real X input (xdotool) and screenshots (ImageMagick). Source it after common.sh.
 #
-# Under Wine with no window manager the X window of "ZAVOK Graphics" holds the menu bar and
-# the client area below it. The window's outer size is 601 x 540, which leaves a client area
-# of 595 x 496, so the world origin lies at client pixel (297, 248).
+# The window's outer size is 601 x 540, which leaves a client area of 595 x 496, so the world
+# origin lies at client pixel (297, 248). Inside Wine's virtual desktop (tools/isolated) the X
+# window of "ZAVOK Graphics" is the whole window as Windows draws it: frame, caption with its
+# close box, menu bar, client area. On a display without a window manager and without the
+# virtual desktop it holds only the menu bar and the client area. Either way the client area
+# lies XD_CLIENT_LEFT, XD_CLIENT_TOP into it, with the 19-pixel menu bar right above it.
 
 XD_CLIENT_WIDTH=595
 XD_CLIENT_HEIGHT=496
@@ -13,26 +16,26 @@ XD_ORIGIN_Y=248
 XD_XVFB_PID=""
 XD_PID=""
 XD_WINDOW=""
-XD_MENU_HEIGHT=0
+XD_WINDOW_WIDTH=0
+XD_CLIENT_LEFT=0
+XD_CLIENT_TOP=0
+XD_MENU_BAR_HEIGHT=19
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. Xvfb picks the number itself, so displays
+# started side by side never collide.
 xd_start_display() {
-    local number
-    for number in $(seq 90 250); do
-        [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        XD_XVFB_PID=$!
-        local _
-        for _ in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$number" ] && { export DISPLAY=":$number"; return 0; }
-            kill -0 "$XD_XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$XD_XVFB_PID" 2>/dev/null
-        XD_XVFB_PID=""
-    done
-    echo "could not start a virtual display (Xvfb)" >&2
-    return 1
+    local pipe number=""
+    pipe=$(mktemp -u "${TMPDIR:-/tmp}/xdrive-display.XXXXXX")
+    mkfifo "$pipe" || return 1
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$pipe" >/dev/null 2>&1 &
+    XD_XVFB_PID=$!
+    read -r -t 10 number <"$pipe"
+    rm -f "$pipe"
+    case "$number" in
+        ''|*[!0-9]*) kill "$XD_XVFB_PID" 2>/dev/null; XD_XVFB_PID=""
+                     echo "could not start a virtual display (Xvfb)" >&2; return 1 ;;
+    esac
+    export DISPLAY=":$number"
 }
 
 # Starts PROGRAM.exe under Wine in the current folder and waits until its graphics window is
@@ -47,10 +50,13 @@ xd_start_program() {
     for _ in $(seq 1 150); do
         XD_WINDOW=$(xdotool search --onlyvisible --name '^ZAVOK Graphics$' 2>/dev/null | head -n 1)
         if [ -n "$XD_WINDOW" ]; then
-            local height
-            height=$(xdotool getwindowgeometry "$XD_WINDOW" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-            XD_MENU_HEIGHT=$(( ${height:-$XD_CLIENT_HEIGHT} - XD_CLIENT_HEIGHT ))
-            [ "$XD_MENU_HEIGHT" -ge 0 ] || XD_MENU_HEIGHT=0
+            local WIDTH=$XD_CLIENT_WIDTH HEIGHT=$XD_CLIENT_HEIGHT WINDOW X Y SCREEN
+            eval "$(xdotool getwindowgeometry --shell "$XD_WINDOW" 2>/dev/null)"
+            # The frame is as wide on the left, the right and the bottom.
+            XD_WINDOW_WIDTH=$WIDTH
+            XD_CLIENT_LEFT=$(( (WIDTH - XD_CLIENT_WIDTH) / 2 ))
+            XD_CLIENT_TOP=$(( HEIGHT - XD_CLIENT_HEIGHT - XD_CLIENT_LEFT ))
+            [ "$XD_CLIENT_LEFT" -ge 0 ] && [ "$XD_CLIENT_TOP" -ge 0 ] || { XD_CLIENT_LEFT=0; XD_CLIENT_TOP=0; }
             xdotool windowfocus --sync "$XD_WINDOW" >/dev/null 2>&1 || true
             return 0
         fi
@@ -85,7 +91,7 @@ xd_wait_exit() {
 
 # Clicks the left button at a world point of the graphics window.
 xd_click() {
-    local x=$((XD_ORIGIN_X + $1)) y=$((XD_ORIGIN_Y - $2 + XD_MENU_HEIGHT))
+    local x=$((XD_CLIENT_LEFT + XD_ORIGIN_X + $1)) y=$((XD_CLIENT_TOP + XD_ORIGIN_Y - $2))
     xdotool mousemove --window "$XD_WINDOW" "$x" "$y" click 1
 }
 
@@ -96,14 +102,25 @@ xd_key() {
 }
 
 # Clicks the Run menu's title (the menu bar's first item).
-xd_open_run_menu() { xdotool mousemove --window "$XD_WINDOW" 15 $((XD_MENU_HEIGHT / 2)) click 1; }
+xd_open_run_menu() {
+    xdotool mousemove --window "$XD_WINDOW" $((XD_CLIENT_LEFT + 15)) $((XD_CLIENT_TOP - XD_MENU_BAR_HEIGHT / 2)) click 1
+}
+
+# Clicks the close box at the right end of the caption, as drawn in Wine's virtual desktop: a
+# square as high as the caption, one frame width in from the window's corner.
+xd_click_close_box() {
+    local caption=$((XD_CLIENT_TOP - XD_MENU_BAR_HEIGHT - XD_CLIENT_LEFT))
+    [ "$caption" -gt 0 ] || { echo "the window has no caption (no virtual desktop?)" >&2; return 1; }
+    xdotool mousemove --window "$XD_WINDOW" $((XD_WINDOW_WIDTH - XD_CLIENT_LEFT - caption / 2 - 2)) \
+        $((XD_CLIENT_LEFT + caption / 2)) click 1
+}
 
 # Saves the client area of the graphics window as FILE (a PNG): 595 x 496 pixels.
 xd_shot() {
     local file=$1 raw
     raw="$file.raw.png"
     import -window "$XD_WINDOW" "$raw" 2>/dev/null || return 1
-    convert "$raw" -crop "${XD_CLIENT_WIDTH}x${XD_CLIENT_HEIGHT}+0+${XD_MENU_HEIGHT}" +repage "$file" || return 1
+    convert "$raw" -crop "${XD_CLIENT_WIDTH}x${XD_CLIENT_HEIGHT}+${XD_CLIENT_LEFT}+${XD_CLIENT_TOP}" +repage "$file" || return 1
     rm -f "$raw"
 }
 

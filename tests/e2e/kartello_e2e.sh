@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Kartello as a person uses it: the real program under Wine on a virtual display of its own,
 # driven only by X clicks and keys, checked only by screenshots and the files it writes.
-# Usage: kartello_e2e.sh KARTELLO.exe SCENARIO   (the Wine environment comes from the caller)
+# Usage: kartello_e2e.sh KARTELLO.exe SCENARIO   (the Wine environment comes from the caller:
+# tools/isolated gives it its own display and prefix copy, with Wine's virtual desktop)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tools/xdrive.sh"
@@ -56,7 +57,7 @@ press() { xd_click $BUTTON_X "$(button_y "$1")"; sleep 0.3; }
 click() { xd_click "$1" "$2"; sleep 0.3; }
 
 start() {
-    xd_start_display || exit 2
+    [ -n "${DISPLAY:-}" ] || xd_start_display || exit 2
     xd_start_program "$program" || exit 2
     wait_for_first_frame
 }
@@ -82,7 +83,7 @@ run_menu_check_marks() {
     import -window root "$work/menu.png" 2>/dev/null
     xdotool key Escape; sleep 0.2; xdotool key Escape  # the popup, then the menu bar
     sleep 0.3
-    convert "$work/menu.png" -crop "14x240+$((X + 3))+$((Y + XD_MENU_HEIGHT + 2))" +repage -alpha off \
+    convert "$work/menu.png" -crop "14x240+$((X + XD_CLIENT_LEFT + 3))+$((Y + XD_CLIENT_TOP + 2))" +repage -alpha off \
         -fx "r<0.3 && g<0.3 && b<0.3 ? 1 : 0" -colorspace Gray -format "%[fx:int(mean*w*h+0.5)]\n" info:
 }
 
@@ -233,7 +234,12 @@ scenario_logging_and_quit() {
 
 scenario_close_window() {
     start
-    xd_key alt+F4
+    local caption_y=$(( (XD_CLIENT_TOP - XD_MENU_BAR_HEIGHT) / 2 ))
+    xdotool mousemove --window "$XD_WINDOW" 300 "$caption_y" click 1
+    sleep 0.5
+    xd_running && echo "ok: a click on the caption away from its close box leaves Kartello running" ||
+        fail "a click on the caption away from its close box leaves Kartello running"
+    xd_click_close_box
     xd_wait_exit 20
     [ "$XD_EXIT_STATUS" = 0 ] && echo "ok: closing the window ends the program with exit code 0" ||
         fail "closing the window ends the program with exit code 0 (got $XD_EXIT_STATUS)"

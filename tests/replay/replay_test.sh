@@ -3,6 +3,7 @@
 #   replay_test.sh count                    how scripts are counted (no Wine needed)
 #   replay_test.sh determinism KARTELLO.exe same time, same frames; another time, other hearts
 #   replay_test.sh NAME KARTELLO.exe        a golden case of cases.sh against golden/NAME/
+#   replay_test.sh still CLICK_DOTS.exe     a program that draws nothing after some events
 # Runs in the current folder, which keeps the frames of a failed run for review.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -145,6 +146,29 @@ test_determinism() {
     else fail "hearts of R $r1 and $r2 should differ by $((4 * (r2 - r1))) pixels in width, not $w1 and $w2"; fi
 }
 
+# ---- A program that draws nothing after some events ---------------------------------------
+# click_dots draws a dot per click and nothing for a key other than c, which clears. A frame is
+# taken when the program is back in its wait, whether it drew or not, so the replay neither
+# stalls nor errs on the keys, and each key's frame is its click's frame, pixel for pixel.
+same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+
+test_still() {
+    local dot background
+    printf '%s\n' 'ZAVOK_MOUSE(0, 0);' 'ZAVOK_KBD(120);' 'ZAVOK_KBD(121);' 'ZAVOK_MOUSE(40, 0);' 'ZAVOK_KBD(99);' > script.scr
+    rm -rf still
+    "$replay" "$program" script.scr still || { fail "the replay of click_dots failed"; return; }
+    [ "$(ls still | wc -l)" = 6 ] && pass "six frames for five events" || fail "frames: $(ls still | tr '\n' ' ')"
+    dot=$(cd still && . "$root/tools/xdrive.sh" && xd_pixel 0001.png 0 0)
+    background=$(cd still && . "$root/tools/xdrive.sh" && xd_pixel 0000.png 0 0)
+    [ "$dot" != "$background" ] && pass "the click draws a dot ($dot on $background)" || fail "the click drew no dot"
+    same_pixels still/0001.png still/0002.png && same_pixels still/0002.png still/0003.png &&
+        pass "the keys that draw nothing leave the frame as it was" || fail "a key that draws nothing changed the frame"
+    ! same_pixels still/0003.png still/0004.png && [ "$(cd still && . "$root/tools/xdrive.sh" && xd_pixel 0004.png 0 0)" = "$dot" ] &&
+        pass "the second click adds a dot and keeps the first" || fail "the second click's frame"
+    same_pixels still/0000.png still/0005.png && pass "c clears the surface back to the first frame" ||
+        fail "the frame after c is not the cleared surface"
+}
+
 # ---- Golden frames -------------------------------------------------------------------------
 test_golden() {
     local name=$1 frames options=()
@@ -162,7 +186,8 @@ test_golden() {
 case "$test_name" in
     count) test_count ;;
     determinism) test_errors; test_determinism ;;
-    '') echo "usage: $0 count | determinism PROGRAM.exe | NAME PROGRAM.exe"; exit 2 ;;
+    still) test_still ;;
+    '') echo "usage: $0 count | determinism PROGRAM.exe | still CLICK_DOTS.exe | NAME PROGRAM.exe"; exit 2 ;;
     *) test_golden "$test_name" ;;
 esac
 

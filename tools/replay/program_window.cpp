@@ -1,0 +1,199 @@
+// Starting a ZAVOK program, stepping it and reading its graphics window from another process
+// of the same Wine session.
+//
+// When is the program done with an event? Its wait loop takes one message per pass, and the
+// window system makes a paint message only when no posted or input message is queued. So the
+// helper posts the Play One command and then marks the client area invalid: the program takes
+// the command first, plays the event, draws, and only in its next wait, with the queue empty,
+// does it get the paint message, whose handler copies the whole surface to the window. Once the
+// update region is empty again the program has reached that wait. The paint handler empties the
+// region as it starts (BeginPaint), before the copy, so two message round trips follow, answered
+// at later message reads of the program, after the paint handler has returned. A program that
+// draws nothing after an event is no different: it still comes back to its wait and repaints.
+// Only one that never comes back (busy, or hung) leaves the region invalid, and that is the
+// bounded wait of `timeout_ms`.
+//
+// The paint has then reached the window's image in the program's process; Wine passes it to the
+// X server, from which read_frame reads, a little later, when the program next finds its queue
+// empty. So the other side of the helper has the program paint once more and waits for the
+// server's damage report on the window before it asks for the pixels (session.py, xdamage.py in
+// tools/replay/zavokreplay).
+#include "program_window.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr UINT RUN_PLAY_ONE = 7;  // the Run menu's command ids, as WM_COMMAND carries them
+constexpr UINT RUN_QUIT = 8;
+constexpr DWORD POLL_MS = 1;
+
+struct Search {
+    DWORD process_id;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM parameter) {
+    auto &search = *reinterpret_cast<Search *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.process_id) return TRUE;
+    char name[64] = {};
+    char title[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, title, sizeof title);
+    if (std::strcmp(name, "DrawWndClass") != 0 || std::strcmp(title, "ZAVOK Graphics") != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+DWORD elapsed_since(DWORD start) { return GetTickCount() - start; }
+
+// A 32-bit top-down bitmap that a window's pixels are copied into, freed with the object.
+struct Capture {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    const uint8_t *bits = nullptr;
+
+    Capture(int width, int height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void *memory = nullptr;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+        bits = static_cast<const uint8_t *>(memory);
+        if (dc != nullptr && bitmap != nullptr) previous = SelectObject(dc, bitmap);
+    }
+    ~Capture() {
+        if (previous != nullptr) SelectObject(dc, previous);
+        if (bitmap != nullptr) DeleteObject(bitmap);
+        if (dc != nullptr) DeleteDC(dc);
+    }
+    Capture(const Capture &) = delete;
+    Capture &operator=(const Capture &) = delete;
+};
+
+bool copy_client_area(HWND window, Capture &capture, int width, int height) {
+    const HDC window_dc = GetDC(window);
+    if (window_dc == nullptr) return false;
+    const BOOL copied = BitBlt(capture.dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
+    ReleaseDC(window, window_dc);
+    GdiFlush();
+    return copied != FALSE;
+}
+
+}  // namespace
+
+bool program_running(const ProgramWindow &program) {
+    return program.process.hProcess != nullptr && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string command_line = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &program.process)) {
+        return "cannot start " + path;
+    }
+    const DWORD start = GetTickCount();
+    for (;;) {
+        Search search = {program.process.dwProcessId, nullptr};
+        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr && IsWindowVisible(search.found)) {
+            program.window = search.found;
+            return "";
+        }
+        if (!program_running(program)) return path + " ended without opening a \"ZAVOK Graphics\" window";
+        if (elapsed_since(start) > timeout_ms) return path + " opened no \"ZAVOK Graphics\" window";
+        Sleep(20);
+    }
+}
+
+std::string await_frame(const ProgramWindow &program, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    InvalidateRect(program.window, nullptr, FALSE);
+    while (GetUpdateRect(program.window, nullptr, FALSE)) {
+        if (!program_running(program) || !IsWindow(program.window)) return "the program ended";
+        if (elapsed_since(start) > timeout_ms) return "the program did not come back to its wait";
+        Sleep(POLL_MS);
+    }
+    for (int trip = 0; trip < 2; ++trip) {
+        DWORD_PTR answer = 0;
+        const DWORD spent = elapsed_since(start);
+        const UINT left = spent < timeout_ms ? static_cast<UINT>(timeout_ms - spent) : 1;
+        if (!SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, left, &answer)) {
+            return program_running(program) ? "the program did not come back to its wait" : "the program ended";
+        }
+    }
+    return "";
+}
+
+std::string play_one(const ProgramWindow &program) {
+    if (!PostMessageA(program.window, WM_COMMAND, RUN_PLAY_ONE, 0)) return "cannot give the program Play One";
+    return "";
+}
+
+std::string read_frame(const ProgramWindow &program, Frame &frame) {
+    RECT client = {};
+    if (!GetClientRect(program.window, &client)) return "cannot read the window's size";
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return "the window has no client area";
+    const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+
+    Capture capture(width, height);
+    if (capture.bits == nullptr) return "cannot make a bitmap for the picture";
+    if (!copy_client_area(program.window, capture, width, height)) return "cannot read the window's pixels";
+
+    frame.width = width;
+    frame.height = height;
+    frame.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    const uint8_t *from = capture.bits;
+    uint8_t *to = frame.rgb.data();
+    for (size_t pixel = 0; pixel < size / 4; ++pixel, from += 4, to += 3) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+    }
+    return "";
+}
+
+std::string window_rectangles(const ProgramWindow &program) {
+    RECT outer = {};
+    RECT client = {};
+    GetWindowRect(program.window, &outer);
+    GetClientRect(program.window, &client);
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    MapWindowPoints(program.window, nullptr, corners, 2);
+    char text[160];
+    std::snprintf(text, sizeof text, "%ld %ld %ld %ld %ld %ld %ld %ld", outer.left, outer.top, outer.right,
+                  outer.bottom, corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+    return text;
+}
+
+int quit_program(ProgramWindow &program, DWORD timeout_ms) {
+    if (program.process.hProcess == nullptr) return -1;
+    if (program.window != nullptr && IsWindow(program.window)) PostMessageA(program.window, WM_COMMAND, RUN_QUIT, 0);
+    int status = -1;
+    if (WaitForSingleObject(program.process.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(program.process.hProcess, &code);
+        status = static_cast<int>(code);
+    } else {
+        TerminateProcess(program.process.hProcess, 1);
+        WaitForSingleObject(program.process.hProcess, timeout_ms);
+    }
+    CloseHandle(program.process.hThread);
+    CloseHandle(program.process.hProcess);
+    program.process = {};
+    program.window = nullptr;
+    return status;
+}

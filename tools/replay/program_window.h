@@ -1,0 +1,36 @@
+// A ZAVOK program run by the replay helper: started, its graphics window found, stepped one
+// script event at a time, and its client area read back once the program is done with the event.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ProgramWindow {
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+};
+
+// One picture of the client area, rows top to bottom, three bytes (R, G, B) per pixel.
+struct Frame {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// Each returns an empty string when done, otherwise a one-line reason.
+std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms);
+// Waits until the program has copied its surface to the window after whatever it was doing and
+// is back reading messages (see the .cpp for how that is known, and what it does not tell).
+std::string await_frame(const ProgramWindow &program, DWORD timeout_ms);
+// Gives the Run menu's Play One command (the same command as Ctrl+O).
+std::string play_one(const ProgramWindow &program);
+std::string read_frame(const ProgramWindow &program, Frame &frame);
+// The window's outer and client rectangles in desktop coordinates: "L T R B L T R B".
+std::string window_rectangles(const ProgramWindow &program);
+// Asks the program to quit (Run menu Quit) and waits for it; ends it if it does not. Gives its
+// exit status, or -1 when it had to be ended.
+int quit_program(ProgramWindow &program, DWORD timeout_ms);
+bool program_running(const ProgramWindow &program);

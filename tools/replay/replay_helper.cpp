@@ -1,0 +1,92 @@
+// The Win32 half of tools/zavok-replay: runs inside the replay's Wine session, starts the
+// program, and answers one command a line on its standard input:
+//   await   waits until the program has painted its window after what it was doing and is back
+//           in its wait (no event given); answers "painted"
+//   play    gives Play One, then as await
+//   read    the client area's pixels: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3
+//           bytes of RGB rows, top row first
+//   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
+//   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
+// It first says "ready" once the program's graphics window is on the screen. Any failure is
+// answered "error REASON", after which the helper ends the program and itself. Every answer is
+// one line.
+//   replay_helper.exe PROGRAM.exe [FRAME_TIMEOUT_MS]
+#include "program_window.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD START_TIMEOUT_MS = 30000;
+constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
+constexpr DWORD QUIT_TIMEOUT_MS = 10000;
+
+void answer(const std::string &line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int fail(ProgramWindow &program, const std::string &reason) {
+    answer("error " + reason);
+    quit_program(program, QUIT_TIMEOUT_MS);
+    return 2;
+}
+
+bool send_frame(const Frame &frame) {
+    char header[64];
+    std::snprintf(header, sizeof header, "frame %d %d\n", static_cast<int>(frame.width),
+                  static_cast<int>(frame.height));
+    std::fputs(header, stdout);
+    const bool written = std::fwrite(frame.rgb.data(), 1, frame.rgb.size(), stdout) == frame.rgb.size();
+    std::fflush(stdout);
+    return written;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
+    ProgramWindow program;
+    if (argc < 2 || argc > 3) return fail(program, "usage: replay_helper PROGRAM.exe [FRAME_TIMEOUT_MS]");
+    const DWORD frame_timeout_ms = argc == 3 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10))
+                                             : DEFAULT_FRAME_TIMEOUT_MS;
+
+    std::string reason = start_program(program, argv[1], START_TIMEOUT_MS);
+    if (!reason.empty()) return fail(program, reason);
+    answer("ready");
+
+    Frame frame;
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin) != nullptr) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        const std::string command = line;
+        if (command == "await" || command == "play") {
+            if (command == "play") reason = play_one(program);
+            if (reason.empty()) reason = await_frame(program, frame_timeout_ms);
+            if (!reason.empty()) return fail(program, reason);
+            answer("painted");
+        } else if (command == "read") {
+            reason = read_frame(program, frame);
+            if (!reason.empty()) return fail(program, reason);
+            if (!send_frame(frame)) return fail(program, "cannot hand the picture over");
+        } else if (command == "rects") {
+            answer("rects " + window_rectangles(program));
+        } else if (command == "quit") {
+            answer("quit " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
+            return 0;
+        } else {
+            return fail(program, "unknown command \"" + command + "\"");
+        }
+    }
+    // The other side went away: leave nothing running.
+    quit_program(program, QUIT_TIMEOUT_MS);
+    return 0;
+}

@@ -1,0 +1,51 @@
+"""Counting the events of a script as the package's reader takes them."""
+
+INT32_MAX = 2**31 - 1
+READ_LIMIT = 511  # the reader's buffer holds 511 characters and the NUL
+
+
+def count_events(data: bytes) -> int:
+    """The number of events that playback delivers from a script file's bytes.
+
+    The stream is read in text mode (CR LF reads as a newline, a Ctrl-Z byte ends the file), a
+    line at a time into a 512-byte buffer (so a longer line comes in parts of 511 characters);
+    empty lines are skipped, the character at index 6 tells the kind, a PERIODIC line counts its
+    number (0 or none counts as 1, more than 2^31-1 as that), and reading stops at the first line
+    of another kind, at a line too short to have a kind, or at a last line without its newline
+    (the reader meets the end of the file while reading it).
+    """
+    data = data.split(b"\x1a", 1)[0].replace(b"\r\n", b"\n")
+    at, events, size = 0, 0, len(data)
+    while at < size:
+        newline = data.find(b"\n", at)
+        take = size - at if newline < 0 else newline - at + 1
+        take = min(take, READ_LIMIT)
+        line = data[at:at + take]
+        at += take
+        if take < READ_LIMIT and not line.endswith(b"\n"):
+            break
+        if line == b"\n":
+            continue
+        line = line.split(b"\0", 1)[0]
+        if len(line) <= 6:
+            break
+        kind = line[6:7]
+        if kind in (b"M", b"K"):
+            events += 1
+        elif kind == b"P":
+            digits = _first_digit_run(line[6:])
+            count = min(int(digits), INT32_MAX) if digits else 0
+            events += count if count > 0 else 1
+        else:
+            break
+    return events
+
+
+def _first_digit_run(text: bytes) -> bytes:
+    start = next((i for i, byte in enumerate(text) if 0x30 <= byte <= 0x39), None)
+    if start is None:
+        return b""
+    end = start
+    while end < len(text) and 0x30 <= text[end] <= 0x39:
+        end += 1
+    return text[start:end]

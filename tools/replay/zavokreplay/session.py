@@ -1,0 +1,301 @@
+"""The world a replay runs in: a virtual X display of its own, a private copy of the project's
+Wine prefix (so its own wineserver, ended at the end), Wine's virtual desktop on that display,
+and inside it the Win32 helper (tools/replay/replay_helper.cpp) that starts the program, gives
+Play One, tells when the program has painted after the event, and hands back the window's
+pixels once the X server's damage reports show that the paint has reached the server.
+
+Every wait is bounded; on any failure a ReplayError with a one-line reason is raised, and
+close() leaves no process of the session running."""
+
+import ctypes
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from dataclasses import dataclass, field
+
+from .xdamage import DamageWatch, XDamageError
+
+FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+SCREEN = "1024x768x24"
+DESKTOP = "1024x768"
+DISPLAY_TIMEOUT_S = 10
+START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's first window
+FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
+ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
+STOP_TIMEOUT_S = 20
+HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h")
+
+
+class ReplayError(Exception):
+    """A reason, one line, why the replay cannot go on."""
+
+
+@dataclass
+class Settings:
+    root: str  # the repository's top folder
+    build: str  # the build folder: the helper, the Wine prefix and the replays' copies live there
+    program: str  # absolute path of the program (.exe)
+    work: str  # the program's working folder (holds ZAVOK.SCR)
+    time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
+    frame_timeout_ms: int = FRAME_TIMEOUT_MS
+
+
+@dataclass
+class Picture:
+    width: int
+    height: int
+    rgb: bytes
+
+
+@dataclass
+class Session:
+    settings: Settings
+    environment: dict = field(default_factory=dict)
+    prefix: str = ""
+    xvfb: subprocess.Popen = None
+    helper: subprocess.Popen = None
+    buffer: bytes = b""
+    damage: DamageWatch = None
+    client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
+
+    # ---- Starting -------------------------------------------------------------------------
+    def start(self) -> None:
+        self._prepare_wine()
+        self._start_display()
+        self._start_helper()
+
+    def _prepare_wine(self) -> None:
+        """Packages, the helper, and a private copy of the prefix, through the project's own
+        shell set-up (tools/common.sh) so that the replay runs Wine as the tests do."""
+        settings = self.settings
+        if not os.path.isfile(FAKETIME_LIBRARY):
+            raise ReplayError("libfaketime is missing (%s)" % FAKETIME_LIBRARY)
+        copies = os.path.join(settings.build, "replay")
+        os.makedirs(copies, exist_ok=True)
+        self.prefix = tempfile.mkdtemp(prefix="prefix.", dir=copies)
+        # Messages and the environment go to files: a wineserver that the set-up starts would
+        # hold a pipe open for as long as it runs.
+        script = r'''
+            . "$1/tools/common.sh" || exit 3
+            ensure_packages >/dev/null 2>&1 || { echo "cannot install the packages it needs (${PACKAGES[*]})"; exit 3; }
+            if [ "$3" = build ]; then  # one build at a time, however many replays start at once
+                { flock -w 600 9 && build_project replay_helper >/dev/null 2>&1; } 9>"$BUILD/replay/build.lock" ||
+                    { echo "cannot build the replay helper"; exit 3; }
+            fi
+            setup_wine >/dev/null 2>&1 </dev/null || { echo "cannot set up the Wine prefix $WINEPREFIX"; exit 3; }
+            clone_wine_prefix "$2" "$4" || { echo "cannot copy the Wine prefix to $2"; exit 3; }
+            env -0 >"$5"
+        '''
+        build = "build" if self._helper_is_stale() else "keep"
+        exported, messages = self.prefix + ".environment", self.prefix + ".messages"
+        try:
+            with open(messages, "wb") as log:
+                status = subprocess.run(["bash", "-c", script, "zavok-replay", settings.root, self.prefix, build,
+                                         DESKTOP, exported], stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                        env=dict(os.environ, ZAVOK_BUILD_DIR=settings.build), check=False).returncode
+            with open(messages, "rb") as log:
+                message = log.read().decode(errors="replace").strip()
+            if status != 0:
+                raise ReplayError(message.splitlines()[-1] if message else "cannot set up Wine")
+            with open(exported, "rb") as file:
+                entries = file.read().decode(errors="replace").split("\0")
+        finally:
+            for name in (exported, messages):
+                if os.path.exists(name):
+                    os.remove(name)
+        self.environment = dict(entry.split("=", 1) for entry in entries if "=" in entry)
+        if self.environment.get("WINEPREFIX") != self.prefix:
+            raise ReplayError("cannot set up the Wine prefix %s" % self.prefix)
+
+    def helper_path(self) -> str:
+        return os.path.join(self.settings.build, "replay_helper.exe")
+
+    def _helper_is_stale(self) -> bool:
+        try:
+            built = os.path.getmtime(self.helper_path())
+        except OSError:
+            return True
+        sources = os.path.join(self.settings.root, "tools", "replay")
+        return any(os.path.getmtime(os.path.join(sources, name)) > built for name in HELPER_SOURCES)
+
+    def _start_display(self) -> None:
+        """Xvfb picks a free display number itself and tells it: no race with other displays."""
+        reader, writer = os.pipe()
+        try:
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL, pass_fds=(writer,), preexec_fn=_end_with_parent)
+        except OSError:
+            os.close(reader)
+            raise ReplayError("cannot start a virtual display (Xvfb)") from None
+        finally:
+            os.close(writer)
+        with os.fdopen(reader, "rb") as pipe:
+            ready, _, _ = select.select([pipe], [], [], DISPLAY_TIMEOUT_S)
+            number = pipe.readline().strip() if ready else b""
+        if not number.isdigit():
+            raise ReplayError("cannot start a virtual display (Xvfb)")
+        self.environment["DISPLAY"] = ":" + number.decode()
+
+    def _start_helper(self) -> None:
+        settings = self.settings
+        environment = dict(self.environment, LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME_FMT="%s",
+                           FAKETIME=str(settings.time_seconds), FAKETIME_DONT_FAKE_MONOTONIC="1",
+                           # File times stay real: Wine compares them to decide whether its
+                           # prefix needs updating.
+                           NO_FAKE_STAT="1")
+        self.helper = subprocess.Popen(["wine", self.helper_path(), windows_path(settings.program),
+                                        str(settings.frame_timeout_ms)],
+                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                       cwd=settings.work, env=environment, start_new_session=True)
+        self._expect("ready", START_TIMEOUT_S)
+        self._command("rects")
+        numbers = [int(number) for number in self._expect("rects", ANSWER_SLACK_S).split()[1:]]
+        if len(numbers) != 8:
+            raise ReplayError("the replay helper gave no window rectangles")
+        left, top = numbers[0], numbers[1]
+        self.client = (numbers[4] - left, numbers[5] - top, numbers[6] - left, numbers[7] - top)
+        try:
+            self.damage = DamageWatch(self.environment["DISPLAY"], ANSWER_SLACK_S)
+        except XDamageError as error:
+            raise ReplayError(str(error)) from None
+
+    # ---- Talking to the helper --------------------------------------------------------------
+    def _read_until(self, size: int, deadline: float) -> None:
+        descriptor = self.helper.stdout.fileno()
+        while len(self.buffer) < size:
+            left = deadline - time.monotonic()
+            ready, _, _ = select.select([descriptor], [], [], max(0.0, left))
+            if not ready:
+                raise ReplayError("the replay helper gave no answer in time")
+            chunk = os.read(descriptor, max(65536, size - len(self.buffer)))
+            if not chunk:
+                raise ReplayError("the replay helper ended unexpectedly")
+            self.buffer += chunk
+
+    def _line(self, deadline: float) -> str:
+        while b"\n" not in self.buffer:
+            self._read_until(len(self.buffer) + 1, deadline)
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode(errors="replace").rstrip("\r")
+
+    def _expect(self, word: str, timeout_s: float) -> str:
+        line = self._line(time.monotonic() + timeout_s)
+        if line.startswith("error "):
+            raise ReplayError(line[len("error "):])
+        if line.split(" ", 1)[0] != word:
+            raise ReplayError("the replay helper said \"%s\"" % line[:80])
+        return line
+
+    def _command(self, command: str) -> None:
+        try:
+            self.helper.stdin.write(command.encode() + b"\n")
+            self.helper.stdin.flush()
+        except OSError:
+            raise ReplayError("the replay helper ended unexpectedly") from None
+
+    def _picture(self) -> Picture:
+        timeout_s = self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S
+        header = self._expect("frame", timeout_s).split()
+        width, height = int(header[1]), int(header[2])
+        size = width * height * 3
+        self._read_until(size, time.monotonic() + timeout_s)
+        rgb, self.buffer = self.buffer[:size], self.buffer[size:]
+        return Picture(width, height, rgb)
+
+    def _painted(self, command: str) -> Picture:
+        """Once the helper says the program has painted its window after the command, the frame
+        is in the window's image inside the program's process, but maybe not yet on the X
+        server, and a flush of an older image (a window first shown, or uncovered) may still
+        come. So the damage reports seen so far are dropped and the program is made to paint
+        once more: whatever reaches the server from then on carries the frame, and the first
+        damage inside the client area says it is there."""
+        timeout_s = self.settings.frame_timeout_ms / 1000
+        self._command(command)
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        self.damage.forget()
+        self._command("await")
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
+            raise ReplayError("the program's paint did not reach the display")
+        self._command("read")
+        return self._picture()
+
+    def frame(self) -> Picture:
+        """The window once the program is back waiting for input, with no event given."""
+        return self._painted("await")
+
+    def play_one(self) -> Picture:
+        """Plays the script's next event and gives the window once the program is done with it."""
+        return self._painted("play")
+
+    def quit(self) -> int:
+        """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
+        self._command("quit")
+        return int(self._expect("quit", STOP_TIMEOUT_S).split()[1])
+
+    # ---- Ending -----------------------------------------------------------------------------
+    def close(self) -> None:
+        """Ends whatever is left of the session: the helper, the program, the prefix's
+        wineserver, the display, and removes the prefix copy."""
+        if self.damage is not None:
+            self.damage.close()
+            self.damage = None
+        if self.helper is not None:
+            if self.helper.poll() is None:
+                try:
+                    self.helper.stdin.close()  # the helper then ends the program and itself
+                except OSError:
+                    pass
+                try:
+                    self.helper.wait(timeout=STOP_TIMEOUT_S)
+                except subprocess.TimeoutExpired:
+                    os.killpg(self.helper.pid, signal.SIGKILL)
+                    self.helper.wait()
+            self.helper = None
+        if self.prefix and self.environment.get("WINEPREFIX") == self.prefix:
+            environment = dict(self.environment)
+            subprocess.run(["wineserver", "-k"], env=environment, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=STOP_TIMEOUT_S, check=False)
+            try:
+                subprocess.run(["wineserver", "-w"], env=environment, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=STOP_TIMEOUT_S, check=False)
+            except subprocess.TimeoutExpired:
+                pass
+        if self.xvfb is not None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=STOP_TIMEOUT_S)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+            self.xvfb = None
+        if self.prefix:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            self.prefix = ""
+
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
+
+def _end_with_parent() -> None:
+    """In the child before it starts: the display ends with the replay even if the replay is
+    killed outright (PR_SET_PDEATHSIG)."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM, 0, 0, 0)
+
+
+def windows_path(path: str) -> str:
+    """The Windows name of a Unix path: Wine's drive Z: is the Unix root."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
