@@ -290,7 +290,7 @@ at_least() { [ "$("$1")" -ge "$2" ]; }
 flood_clicks() {
     local args=() x y
     while read -r x y; do
-        args+=(mousemove --window "$XD_WINDOW" $((XD_ORIGIN_X + x)) $((XD_ORIGIN_Y - y + XD_MENU_HEIGHT)) click --delay 0 1)
+        args+=(mousemove --window "$XD_WINDOW" $((XD_CLIENT_LEFT + XD_ORIGIN_X + x)) $((XD_CLIENT_TOP + XD_ORIGIN_Y - y)) click --delay 0 1)
     done <"$1"
     xdotool "${args[@]}"
 }
