@@ -13,8 +13,10 @@ PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xaut
 # (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the
 # bitmap System and Courier faces) and Liberation Sans (fonts-liberation, Arial's metrics),
 # which the drawing face "ZAVOK-font" is pinned to in tools/fonts.reg.
-FONT_FILES=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon
-            /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf)
+# Patterns, expanded only when the prefix is pinned: the packages may be installed after this
+# file is read.
+FONT_FILE_PATTERNS='/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon
+                    /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf'
 # What each pinned name must give in a prefix: name, family, and the file it is loaded from.
 FONT_PINS="ZAVOK-font	Liberation Sans	/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
 ANSI_FIXED_FONT	Courier	/usr/share/wine/fonts/coure.fon
@@ -79,12 +81,14 @@ setup_wine() {
 # Links the pinned font files into the prefix and writes the registry's font substitutes;
 # done again whenever the set changes.
 pin_fonts() {
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts" stamp="$WINEPREFIX/fonts-pinned" wanted
-    wanted=$(printf '%s\n' "${FONT_FILES[@]}"; cat "$ROOT/tools/fonts.reg")
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" stamp="$WINEPREFIX/fonts-pinned" wanted files
+    files=($FONT_FILE_PATTERNS)
+    ls "${files[@]}" >/dev/null 2>&1 || { say "The pinned font files are missing: $FONT_FILE_PATTERNS"; return 1; }
+    wanted=$(printf '%s\n' "${files[@]}"; cat "$ROOT/tools/fonts.reg")
     [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ] && return 0
     mkdir -p "$fonts" || return 1
     find "$fonts" -maxdepth 1 -type l -delete
-    ln -s "${FONT_FILES[@]}" "$fonts/" || return 1
+    ln -s "${files[@]}" "$fonts/" || return 1
     wine regedit /S "$ROOT/tools/fonts.reg" >/dev/null 2>&1
     wineserver -w
     printf '%s\n' "$wanted" > "$stamp"
