@@ -6,6 +6,7 @@
 // - the processor use of waiting, halted and while animating, with the periodic events a second.
 // Under Wine every message-queue call also costs the wineserver process; when tools/bench says
 // which process that is (ZAVOK_WINESERVER_PID), its share is read from /proc for each phase.
+#include "bench_clock.h"
 #include "designer.h"
 #include "draw/draw_internal.h"
 #include "gdi_floor.h"
@@ -21,17 +22,6 @@
 namespace {
 
 // ---- Clocks -----------------------------------------------------------------------------
-
-double seconds_now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
 
 double process_cpu_seconds() {
     FILETIME created, exited, kernel, user;

@@ -9,6 +9,7 @@
 // side: the probe creates pens until the process's GDI table refuses one (or a bound far above
 // the table's size is reached), then deletes them all. What the program holds is the table's
 // size less that headroom, so the headroom falling means objects leaked.
+#include "bench_clock.h"
 #include "designer.h"
 #include "script/script_internal.h"
 #include "window/window_internal.h"
@@ -25,17 +26,6 @@ namespace {
 
 constexpr int PROBE_LIMIT = 200000;  // far above Wine's table of about 65,000 objects
 constexpr double WARM_UP_SECONDS = 30.0;  // caches and the heap settle before the baseline
-
-double seconds_now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
 
 int gdi_headroom() {
     std::vector<HPEN> pens;
