@@ -6,7 +6,7 @@ BUILD=${ZAVOK_BUILD_DIR:-$ROOT/build}
 
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
-          imagemagick fonts-dejavu-core faketime clang libclang-rt-14-dev)
+          imagemagick fonts-dejavu-core faketime clang libclang-rt-14-dev python3 chromium)
 
 say() { printf '%s\n' "$*" >&2; }
 
