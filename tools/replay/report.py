@@ -151,7 +151,7 @@ class Report:
             verdict, state = "", "frame"
             self.unreferenced += 1
         if text is not None:
-            figures.append('<pre class="text" title="text window">%s</pre>'
+            figures.append('<figure class="text"><pre class="text">%s</pre><figcaption>text window</figcaption></figure>'
                            % html.escape("\n".join(text) if text else "(no lines)"))
         shown = line.rstrip("\r\n") if line is not None else ("(before the first event)" if index == 0 else "")
         self._rows.write('<details class="event %s" id="e%s"%s><summary><span class="index">%s</span> '
