@@ -74,6 +74,14 @@ FLIP_SCRIPT = """
 """
 
 
+# The note a replay that showed the text window to read it (zavok_text --show) puts on its page.
+TEXT_WINDOW_NOTE = ("The text window's lines were read from its pixels. A hidden text window paints no lines, so "
+                    "the replay showed it (without activating it) where the program had hidden it: from then on "
+                    "the program saw it visible (ZAVOK_printf painted each line, ZAVOK_show_text reported it "
+                    "visible), and a capture taken on the X side finds it over the last row of the graphics "
+                    "window's client area.")
+
+
 def frame_name(index):
     return "%04d" % index
 
