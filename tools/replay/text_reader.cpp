@@ -155,14 +155,24 @@ int round_trip(HWND window, DWORD timeout_ms) {
 
 extern "C" HWND zavok_text_find_window(void) { return FindWindowA("TextWndClass", "ZAVOK Text"); }
 
-extern "C" int zavok_text_show(HWND window, DWORD timeout_ms, int *was_hidden) {
+extern "C" int zavok_text_show(HWND window, const RECT *clear_of, DWORD timeout_ms, int *was_hidden) {
     if (was_hidden != nullptr) *was_hidden = 0;
     if (!IsWindow(window)) return ZAVOK_TEXT_NO_WINDOW;
     if (IsWindowVisible(window)) return ZAVOK_TEXT_OK;
     if (was_hidden != nullptr) *was_hidden = 1;
+    // Where windows overlap on Wine's virtual desktop, the lower one's pixels there read black,
+    // whatever the order: so the window is moved clear of the other, its bottom edge kept.
+    RECT place = {};
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS;
+    if (!GetWindowRect(window, &place)) return ZAVOK_TEXT_NO_WINDOW;
+    RECT overlap = {};
+    if (clear_of != nullptr && IntersectRect(&overlap, &place, clear_of) && clear_of->bottom < place.bottom)
+        place.top = clear_of->bottom;
+    else
+        flags |= SWP_NOMOVE | SWP_NOSIZE;
     // Asynchronous, so a busy program cannot hold this process; not activated, so the keyboard
     // focus stays where the program has it.
-    ShowWindowAsync(window, SW_SHOWNOACTIVATE);
+    SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top, flags);
     const DWORD started = GetTickCount();
     for (;;) {
         // Shown, and its repaint begun (BeginPaint empties the update region); the round trip
@@ -193,7 +203,19 @@ extern "C" int zavok_text_glyph_classes(unsigned char same[256]) {
     return ZAVOK_TEXT_OK;
 }
 
-extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, char *out, size_t out_size, int *uncertain) {
+namespace {
+// What each line of the last read was: a replay reads the window after every event, and an
+// event prints a line or none, which scrolls the others up unchanged; so a strip of pixels seen
+// in the last read need not be matched again. Only the last read's are kept.
+struct ReadLine {
+    std::string text;
+    int doubtful = 0;
+};
+std::map<Pixels, ReadLine> last_lines;
+}  // namespace
+
+extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char *out, size_t out_size,
+                               int *uncertain) {
     if (uncertain != nullptr) *uncertain = 0;
     if (out == nullptr || out_size == 0) return ZAVOK_TEXT_FAILED;
     out[0] = '\0';
@@ -222,20 +244,31 @@ extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, char *out, size_t 
     const int cells = (width - LEFT_MARGIN) / cw;
     Canvas check(width, lh);
     if (!check.ok()) return ZAVOK_TEXT_FAILED;
+    std::map<Pixels, ReadLine> seen;
     std::vector<std::string> lines;  // bottom line first
     int doubtful = 0;
-    for (int top = height - lh; top >= 0; top -= lh) {
-        std::string line;
-        for (int i = 0; i < cells; ++i)
-            line += static_cast<char>(recognise(glyphs, shot.cell(LEFT_MARGIN + i * cw, top, cw, lh)));
-        // Painted again, the line must give the very pixels read; cells that do not are doubtful
-        // (a glyph that reaches into its neighbour's cell, a character outside the font).
-        check.draw_text(LEFT_MARGIN, line.data(), static_cast<int>(line.size()));
-        for (int i = 0; i < cells; ++i)
-            if (check.cell(LEFT_MARGIN + i * cw, 0, cw, lh) != shot.cell(LEFT_MARGIN + i * cw, top, cw, lh)) ++doubtful;
-        line.erase(line.find_last_not_of(' ') + 1);
-        lines.push_back(line);
+    for (int top = height - lh; top >= top_row && top >= 0; top -= lh) {
+        Pixels strip = shot.cell(0, top, width, lh);
+        auto known = last_lines.find(strip);
+        ReadLine read;
+        if (known != last_lines.end()) {
+            read = known->second;
+        } else {
+            for (int i = 0; i < cells; ++i)
+                read.text += static_cast<char>(recognise(glyphs, shot.cell(LEFT_MARGIN + i * cw, top, cw, lh)));
+            // Painted again, the line must give the very pixels read; cells that do not are
+            // doubtful (a glyph that reaches into its neighbour's cell, a character outside the font).
+            check.draw_text(LEFT_MARGIN, read.text.data(), static_cast<int>(read.text.size()));
+            for (int i = 0; i < cells; ++i)
+                if (check.cell(LEFT_MARGIN + i * cw, 0, cw, lh) != shot.cell(LEFT_MARGIN + i * cw, top, cw, lh))
+                    ++read.doubtful;
+            read.text.erase(read.text.find_last_not_of(' ') + 1);
+        }
+        doubtful += read.doubtful;
+        lines.push_back(read.text);
+        seen.emplace(std::move(strip), std::move(read));
     }
+    last_lines = std::move(seen);
     while (!lines.empty() && lines.back().empty()) lines.pop_back();  // the empty top of the window
 
     std::string text;

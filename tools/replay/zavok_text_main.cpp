@@ -5,7 +5,8 @@
 //   zavok_text --glyph-classes
 //
 // --show first shows the window if it is hidden (a hidden window paints no lines) and leaves it
-// shown: the program sees its text window visible from then on. MS bounds each wait for the
+// shown: the program sees its text window visible from then on (and moved clear of the
+// graphics window, shorter, where they overlapped). MS bounds each wait for the
 // program (2000 by default). Exit status: 0 lines printed, 1 no text window, 2 the window is
 // hidden (without --show), 3 the program did not answer in time, 4 an error.
 // --glyph-classes prints, for every code whose glyph looks exactly like a lower code's, the two
@@ -46,13 +47,16 @@ int main(int argc, char **argv) {
     }
     if (show) {
         int was_hidden = 0;
-        const int shown = zavok_text_show(window, timeout_ms, &was_hidden);
+        RECT graphics = {};
+        const HWND graphics_window = FindWindowA("DrawWndClass", "ZAVOK Graphics");
+        const bool placed = graphics_window != nullptr && GetWindowRect(graphics_window, &graphics);
+        const int shown = zavok_text_show(window, placed ? &graphics : nullptr, timeout_ms, &was_hidden);
         if (shown != ZAVOK_TEXT_OK) return shown;
         if (was_hidden) std::fprintf(stderr, "zavok_text: the text window was hidden and is shown now\n");
     }
     std::vector<char> text(1 << 20);
     int uncertain = 0;
-    const int status = zavok_text_read(window, timeout_ms, text.data(), text.size(), &uncertain);
+    const int status = zavok_text_read(window, timeout_ms, 0, text.data(), text.size(), &uncertain);
     if (status == ZAVOK_TEXT_HIDDEN) std::fprintf(stderr, "zavok_text: the text window is hidden (try --show)\n");
     if (status != ZAVOK_TEXT_OK) return status;
     if (uncertain > 0) std::fprintf(stderr, "zavok_text: %d cells read uncertainly\n", uncertain);

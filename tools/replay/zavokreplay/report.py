@@ -1,22 +1,18 @@
-#!/usr/bin/python3
 """One self-contained HTML page of a replay: the program, script, time and summary at the top,
 then one row per event with the script line that caused it, its frame, and, where there is a
 reference, the reference frame and a difference image with the count of differing pixels.
 Rows that match are folded. Without references the page is a flip-book of the session.
 
-Used from the replay tool, one event at a time:
+tools/zavok-replay --report writes it one event at a time (ReportWriter in replay.py):
 
     report = Report("out.html", program="kartello.exe", script="card.scr", time="...")
-    differing = report.add_event(0, None, "out/0000.png", reference="golden/0000.png", text=[...])
+    differing = report.add_event(0, None, frame, reference=reference_image, text=[...])
     ...
     report.finish("replayed 101 events in 6.1 s")
 
-or from the command line with a manifest (see README in this folder):
-
-    tools/replay/report.py MANIFEST.json OUT.html [--assets]
-
-Images are inlined as data: URIs, or with assets=True written to one folder beside the page
-(OUT_files/). The page fetches nothing and needs no script library.
+and from_manifest() makes one from frames already on disc. Images are inlined as data: URIs, or
+with assets=True written to one folder beside the page (OUT_files/). The page fetches nothing
+and needs no script library.
 """
 
 import base64
@@ -27,9 +23,8 @@ import shutil
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import imagediff  # noqa: E402
-import png  # noqa: E402
+from . import frames as framing
+from . import png
 
 STYLE = """
 body { font: 14px/1.4 sans-serif; margin: 16px; color: #111; background: #fff; }
@@ -74,25 +69,26 @@ FLIP_SCRIPT = """
 """
 
 
-# The note a replay that showed the text window to read it (zavok_text --show) puts on its page.
-TEXT_WINDOW_NOTE = ("The text window's lines were read from its pixels. A hidden text window paints no lines, so "
-                    "the replay showed it (without activating it) where the program had hidden it: from then on "
-                    "the program saw it visible (ZAVOK_printf painted each line, ZAVOK_show_text reported it "
-                    "visible), and a capture taken on the X side finds it over the last row of the graphics "
-                    "window's client area.")
+# The note of a replay with --text, whose text window the program had hidden.
+TEXT_WINDOW_NOTE = ("--text: the text window's lines were read from its pixels after each event. A hidden window "
+                    "paints no lines, and the program had hidden its text window, so the replay showed it (without "
+                    "activating it) before the first frame: from then on the program saw its text window visible "
+                    "(ZAVOK_printf painted each line, ZAVOK_show_text reported it visible). The frames are read "
+                    "from the graphics window itself and do not change.")
 
 
-def frame_name(index):
-    return "%04d" % index
+frame_name = framing.name
+UNKNOWN = object()  # add_event's difference when not given
 
 
 def _image(source):
-    """A png.Image and the bytes of a PNG file of it, from a path or an Image."""
-    if isinstance(source, png.Image):
+    """A png.Image (or anything with width, height and rgb) and the bytes of a PNG file of it
+    when they are at hand, from a path or a picture."""
+    if not isinstance(source, str):
         return source, None
     with open(source, "rb") as file:
         data = file.read()
-    return png.decode(data), data
+    return png.decode(data, source), data
 
 
 class Report:
@@ -119,7 +115,7 @@ class Report:
     def _source(self, name, image, data):
         """The src of an image: a data: URI, or a file in the assets folder."""
         if data is None:
-            data = png.encode(image)
+            data = png.encode(image.width, image.height, image.rgb)
         if self.assets is None:
             return "data:image/png;base64," + base64.b64encode(data).decode("ascii")
         with open(os.path.join(self.assets, name), "wb") as file:
@@ -131,24 +127,33 @@ class Report:
                 '</figure>' % (kind, self._source(name, image, data), image.width, image.height,
                                html.escape(caption), html.escape(caption)))
 
-    def add_event(self, index, line, frame, reference=None, text=None):
+    def add_event(self, index, line, frame, reference=None, text=None, frame_data=None, reference_data=None,
+                  difference=UNKNOWN):
         """Adds the row of one event: index (0 is the frame before the first event), line (the
-        script line that caused it, or None), frame and reference (a PNG path or a png.Image),
-        text (the text window's lines, or None when not read). Returns the number of differing
-        pixels, or None without a reference."""
+        script line that caused it, or None), frame and reference (a PNG path or a picture),
+        text (the text window's lines, or None when not read). frame_data and reference_data are
+        the pictures' PNG files when at hand (saves encoding them again), difference their
+        frames.difference() when known. Returns the number of differing pixels (-1: they cannot
+        be compared), or None without a reference. A matching row shows the frame alone."""
         name = frame_name(index)
-        frame_image, frame_data = _image(frame)
+        frame_image, read_data = _image(frame)
+        frame_data = frame_data or read_data
         figures = []
         differing = None
         if reference is not None:
-            reference_image, reference_data = _image(reference)
-            difference = imagediff.compare(frame_image, reference_image)
-            differing = difference.pixels
+            reference_image, read_data = _image(reference)
+            if difference is UNKNOWN:
+                difference = framing.difference(frame_image, reference_image)
+            differing = 0 if difference is None else difference.pixels
             self.compared += 1
-            figures.append(self._figure("reference", "reference " + name, name + "-reference.png",
-                                        reference_image, reference_data))
+            if differing:
+                figures.append(self._figure("reference", "reference " + name, name + "-reference.png",
+                                            reference_image, reference_data or read_data))
         figures.append(self._figure("frame", "frame " + name, name + ".png", frame_image, frame_data))
-        if differing:
+        if differing is not None and differing < 0:
+            self.differing.append((index, differing))
+            verdict, state = "differs: " + difference.reason, "differs"
+        elif differing:
             figures.append(self._figure("difference", "%d pixels differ" % differing, name + "-difference.png",
                                         difference.image, None))
             self.differing.append((index, differing))
@@ -181,8 +186,8 @@ class Report:
         cells.append(("frames", counts))
         rows = "".join("<tr><td>%s</td><td>%s</td></tr>" % (html.escape(k), html.escape(str(v))) for k, v in cells)
         if self.differing:
-            links = ", ".join('<a href="#e%s">frame %s</a> (%d pixels)' % (frame_name(i), frame_name(i), n)
-                              for i, n in self.differing)
+            links = ", ".join('<a href="#e%s">frame %s</a> (%s)' % (
+                frame_name(i), frame_name(i), "%d pixels" % n if n >= 0 else "not comparable") for i, n in self.differing)
             rows += '<tr><td>differing</td><td class="differing">%s</td></tr>' % links
         flip = self.compared == 0 and self.events > 0
         viewer = ('<div id="viewer"><input type="range" id="flip" min="0" value="0"> '
@@ -224,7 +229,7 @@ def from_manifest(manifest, path, assets=False):
 def main(argv):
     arguments = [a for a in argv if a != "--assets"]
     if len(arguments) != 2:
-        print("usage: report.py MANIFEST.json OUT.html [--assets]", file=sys.stderr)
+        print("usage: python3 -m zavokreplay.report MANIFEST.json OUT.html [--assets]", file=sys.stderr)
         return 2
     try:
         with open(arguments[0], encoding="utf-8") as file:
@@ -233,7 +238,7 @@ def main(argv):
             manifest["base"] = os.path.dirname(os.path.abspath(arguments[0]))
         report = from_manifest(manifest, arguments[1], assets="--assets" in argv)
     except (OSError, ValueError, KeyError) as error:
-        print("report.py: %s" % error, file=sys.stderr)
+        print("zavokreplay.report: %s" % error, file=sys.stderr)
         return 2
     return 1 if report.differing else 0
 
