@@ -9,24 +9,26 @@ differing frames.
    image are found, pixel for pixel, side by side in the open row, the changed block in strong
    colour at its place in the difference; the matching row is folded (its frame not on screen).
 2. A real replay: tools/zavok-replay runs Kartello through a short script at two calendar times
-   (the heart's size follows the time); the second run's frames against the first's. The page
-   names exactly the frames that ImageMagick finds different, and on the screenshot the
+   (the heart's size follows the time), the second time with --expect (the first run's frames)
+   and --report. It goes on past the first difference and exits 1; the page names exactly the
+   frames that ImageMagick finds different, with its counts, and on the screenshot the
    difference image's highlighted pixels are exactly where the reference and the frame shown
    beside it differ.
-Runs in the current folder; every wait is bounded.
+Runs in the current folder, in a world of its own (tools/isolated); every wait is bounded.
 """
 
+import html
 import html.parser
 import os
+import re
 import subprocess
 import sys
 
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.join(here, "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "replay"))
-import imagediff  # noqa: E402
-import png  # noqa: E402
-import report  # noqa: E402
+from zavokreplay import frames as imagediff  # noqa: E402
+from zavokreplay import png, report  # noqa: E402
 
 BROWSER_SECONDS = 90
 failures = []
@@ -88,35 +90,35 @@ def page_texts(page):
 
 def locate(shot, image):
     """(x, y) of the image's exact pixels in the screenshot, or None."""
-    stride, row_bytes = shot.width * 4, image.width * 4
-    rows = [image.rgba[y * row_bytes:(y + 1) * row_bytes] for y in range(image.height)]
-    key = max(range(image.height), key=lambda y: len(set(rows[y][i:i + 4] for i in range(0, row_bytes, 4))))
-    at = shot.rgba.find(rows[key])
+    stride, row_bytes = shot.width * 3, image.width * 3
+    rows = [image.rgb[y * row_bytes:(y + 1) * row_bytes] for y in range(image.height)]
+    key = max(range(image.height), key=lambda y: len(set(rows[y][i:i + 3] for i in range(0, row_bytes, 3))))
+    at = shot.rgb.find(rows[key])
     while at >= 0:
-        x, y = at % stride // 4, at // stride - key
-        if at % 4 == 0 and x + image.width <= shot.width and 0 <= y and y + image.height <= shot.height and all(
-                shot.rgba[(y + r) * stride + x * 4:(y + r) * stride + x * 4 + row_bytes] == rows[r]
+        x, y = at % stride // 3, at // stride - key
+        if at % stride % 3 == 0 and x + image.width <= shot.width and 0 <= y and y + image.height <= shot.height and all(
+                shot.rgb[(y + r) * stride + x * 3:(y + r) * stride + x * 3 + row_bytes] == rows[r]
                 for r in range(image.height)):
             return x, y
-        at = shot.rgba.find(rows[key], at + 1)
+        at = shot.rgb.find(rows[key], at + 1)
     return None
 
 
 def crop(shot, x, y, width, height):
-    stride = shot.width * 4
-    return png.Image(width, height, b"".join(shot.rgba[(y + r) * stride + x * 4:(y + r) * stride + (x + width) * 4]
+    stride = shot.width * 3
+    return png.Image(width, height, b"".join(shot.rgb[(y + r) * stride + x * 3:(y + r) * stride + (x + width) * 3]
                                              for r in range(height)))
 
 
 def flat(width, height, colour):
-    return png.Image(width, height, bytes(colour + (255,)) * (width * height))
+    return png.Image(width, height, bytes(colour) * (width * height))
 
 
 def with_block(image, left, top, width, height, colour):
-    pixels = bytearray(image.rgba)
+    pixels = bytearray(image.rgb)
     for y in range(top, top + height):
         for x in range(left, left + width):
-            pixels[(y * image.width + x) * 4:(y * image.width + x) * 4 + 4] = bytes(colour + (255,))
+            pixels[(y * image.width + x) * 3:(y * image.width + x) * 3 + 3] = bytes(colour)
     return png.Image(image.width, image.height, bytes(pixels))
 
 
@@ -131,13 +133,13 @@ def test_synthetic():
     page.finish("replayed 1 event")
     shot = screenshot("synthetic/report.html", "synthetic.png", 1000, 800)
     places = [locate(shot, image) for image in (reference, frame)]
-    difference = imagediff.compare(frame, reference).image
+    difference = imagediff.difference(frame, reference).image
     places.append(locate(shot, difference))
     check(all(places) and places[0][1] == places[1][1] == places[2][1] and places[0][0] < places[1][0] < places[2][0],
           "reference, frame and difference side by side, pixel for pixel: %s" % places)
     if places[2]:
         shown = crop(shot, places[2][0], places[2][1], 160, 120)
-        magenta = [i // 4 for i in range(0, len(shown.rgba), 4) if shown.rgba[i:i + 3] == bytes(imagediff.HIGHLIGHT)]
+        magenta = [i // 3 for i in range(0, len(shown.rgb), 3) if shown.rgb[i:i + 3] == bytes(imagediff.HIGHLIGHT)]
         check(len(magenta) == 25 * 15 and min(magenta) == 60 * 160 + 40 and max(magenta) == 74 * 160 + 64,
               "the changed block is highlighted at its place in the difference image")
     check(locate(shot, first) is None, "the matching row is folded: its frame is not on screen")
@@ -158,20 +160,25 @@ def test_real_replay(kartello):
              "ZAVOK_MOUSE(-250, 126);", "ZAVOK_MOUSE(100, 50);"]
     with open("script.scr", "w", newline="\n") as file:
         file.write("".join(line + "\n" for line in lines))
-    for folder, time in (("reference", "2026-01-01 12:00:03"), ("frames", "2026-01-01 12:00:04")):
-        result = subprocess.run([os.path.join(root, "tools", "zavok-replay"), kartello, "script.scr", folder,
-                                 "--time", time], capture_output=True, text=True, timeout=300)
-        if result.returncode != 0:
-            check(False, "the replay at %s: %s" % (time, result.stderr.strip().splitlines()[-1:]))
-            return
-    page = report.Report("real/report.html", os.path.basename(kartello), "script.scr", "2026-01-01 12:00:04 UTC")
-    for index in range(len(lines) + 1):
-        page.add_event(index, lines[index - 1] if index else None, "frames/%04d.png" % index,
-                       "reference/%04d.png" % index)
-    page.finish("the frames at 12:00:04 against those at 12:00:03")
+    replay = os.path.join(root, "tools", "zavok-replay")
+    result = subprocess.run([replay, kartello, "script.scr", "reference", "--time", "2026-01-01 12:00:03"],
+                            capture_output=True, text=True, timeout=300)
+    if result.returncode != 0:
+        check(False, "the reference replay: %s" % result.stderr.strip().splitlines()[-1:])
+        return
+    result = subprocess.run([replay, kartello, "script.scr", "frames", "--time", "2026-01-01 12:00:04",
+                             "--expect", "reference", "--report", "real/report.html"],
+                            capture_output=True, text=True, timeout=300)
+    last = (result.stderr.strip().splitlines() or [""])[-1]
     counts = {i: magick_differs("frames/%04d.png" % i, "reference/%04d.png" % i) for i in range(len(lines) + 1)}
     differing = [i for i, n in counts.items() if n]
     check(counts[0] == 0 and len(differing) >= 2, "ImageMagick: frames %s differ, the empty card matches" % differing)
+    check(result.returncode == 1 and last.startswith("zavok-replay: frame %04d differs first" % differing[0])
+          and ("%d more differences" % (len(differing) - 1)) in last and os.path.isfile("frames/%04d.png" % len(lines)),
+          "the replay went on to its last frame past the first difference and exits 1: %s" % last)
+    with open("real/report.html", encoding="utf-8") as file:
+        shown_lines = [html.unescape(line) for line in re.findall(r"<code>(.*?)</code>", file.read())]
+    check(shown_lines == ["(before the first event)"] + lines, "each row shows the script line of its event")
     texts = page_texts("real/report.html")
     named = ", ".join("frame %04d (%d pixels)" % (i, counts[i]) for i in differing)
     check(texts.differing.strip() == named and all(texts.verdicts.get("%04d" % i) == (
@@ -190,13 +197,13 @@ def test_real_replay(kartello):
         width, height = frame.width, frame.height
         left = places[1][0] + width + 1
         shown_reference, shown_frame = (crop(shot, x, y, width, height) for x, y in places)
-        mask = imagediff.changed_mask(shown_reference.rgba, shown_frame.rgba)
+        mask = imagediff.changed_mask(shown_reference.rgb, shown_frame.rgb)
         changed = {i for i, v in enumerate(mask) if v}
         found = None
         for x in range(left, min(shot.width - width, left + 40)):
             candidate = crop(shot, x, places[1][1], width, height)
-            magenta = {i // 4 for i in range(0, len(candidate.rgba), 4)
-                       if candidate.rgba[i:i + 3] == bytes(imagediff.HIGHLIGHT)}
+            magenta = {i // 3 for i in range(0, len(candidate.rgb), 3)
+                       if candidate.rgb[i:i + 3] == bytes(imagediff.HIGHLIGHT)}
             if magenta == changed:
                 found = x
                 break

@@ -43,8 +43,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     int x, y, event;
     char key;
 
+    const char *out = getenv("TEXT_FIXTURE_OUT");
+    if (command_line[0] == '\0' && getenv("TEXT_FIXTURE_ARGUMENTS") != NULL) command_line = getenv("TEXT_FIXTURE_ARGUMENTS");
     state = strtoul(command_line, NULL, 10);
-    printed = fopen("printed.txt", "wb");
+    printed = fopen(out != NULL ? out : "printed.txt", "wb");
     if (printed == NULL) return 1;
     ZAVOK_open(instance, previous, command_line, show);
     if (strstr(command_line, "hidden") != NULL) ZAVOK_show_text(0);

@@ -71,10 +71,11 @@ FLIP_SCRIPT = """
 
 # The note of a replay with --text, whose text window the program had hidden.
 TEXT_WINDOW_NOTE = ("--text: the text window's lines were read from its pixels after each event. A hidden window "
-                    "paints no lines, and the program had hidden its text window, so the replay showed it (without "
-                    "activating it) before the first frame: from then on the program saw its text window visible "
-                    "(ZAVOK_printf painted each line, ZAVOK_show_text reported it visible). The frames are read "
-                    "from the graphics window itself and do not change.")
+                    "paints no lines, and the program had hidden its text window, so the replay showed it once the "
+                    "first frame was taken (without activating it; where it overlapped the graphics window, its "
+                    "top edge moved down to clear it): from then on the program saw its text window visible and "
+                    "shorter (ZAVOK_printf painted each line, ZAVOK_show_text reported it visible). The frames "
+                    "are read from the graphics window itself and do not change.")
 
 
 frame_name = framing.name
