@@ -5,6 +5,8 @@
 // here.
 #include "text_reader.h"
 
+#include "canvas.h"
+
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -20,66 +22,30 @@ constexpr DWORD POLL_MS = 5;
 
 using Pixels = std::vector<uint32_t>;
 
-// A 32-bit top-down bitmap selected into a memory device context, released on destruction.
-struct Canvas {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    uint32_t *pixels = nullptr;
-    int width = 0;
-    int height = 0;
+// Paper everywhere, then the text as the window paints it: the stock fixed font, the device
+// context's default colours and opaque background.
+void draw_text(Canvas &canvas, int x, const char *text, int length) {
+    const RECT all = {0, 0, canvas.width, canvas.height};
+    const HBRUSH paper = CreateSolidBrush(PAPER);
+    FillRect(canvas.dc, &all, paper);
+    DeleteObject(paper);
+    const HGDIOBJ font = SelectObject(canvas.dc, GetStockObject(ANSI_FIXED_FONT));
+    SetTextColor(canvas.dc, INK);
+    SetBkColor(canvas.dc, PAPER);
+    SetBkMode(canvas.dc, OPAQUE);
+    TextOutA(canvas.dc, x, 0, text, length);
+    SelectObject(canvas.dc, font);
+    GdiFlush();
+}
 
-    Canvas(int w, int h) : width(w), height(h) {
-        dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void *bits = nullptr;
-        if (dc != nullptr) bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap != nullptr) {
-            previous = SelectObject(dc, bitmap);
-            pixels = static_cast<uint32_t *>(bits);
-        }
-    }
-    ~Canvas() {
-        if (previous != nullptr) SelectObject(dc, previous);
-        if (bitmap != nullptr) DeleteObject(bitmap);
-        if (dc != nullptr) DeleteDC(dc);
-    }
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
-
-    bool ok() const { return pixels != nullptr; }
-
-    // Paper everywhere, then the text as the window paints it: the stock fixed font, the
-    // device context's default colours and opaque background.
-    void draw_text(int x, const char *text, int length) {
-        const RECT all = {0, 0, width, height};
-        const HBRUSH paper = CreateSolidBrush(PAPER);
-        FillRect(dc, &all, paper);
-        DeleteObject(paper);
-        const HGDIOBJ font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
-        SetTextColor(dc, INK);
-        SetBkColor(dc, PAPER);
-        SetBkMode(dc, OPAQUE);
-        TextOutA(dc, x, 0, text, length);
-        SelectObject(dc, font);
-        GdiFlush();
-    }
-
-    // The pixels of the cell at (x, y), row by row, colour only.
-    Pixels cell(int x, int y, int w, int h) const {
-        Pixels out(static_cast<size_t>(w) * h);
-        for (int row = 0; row < h; ++row)
-            for (int column = 0; column < w; ++column)
-                out[static_cast<size_t>(row) * w + column] = pixels[(y + row) * width + x + column] & 0xFFFFFFu;
-        return out;
-    }
-};
+// The pixels of the cell at (x, y), row by row, colour only.
+Pixels cell(const Canvas &canvas, int x, int y, int w, int h) {
+    Pixels out(static_cast<size_t>(w) * h);
+    for (int row = 0; row < h; ++row)
+        for (int column = 0; column < w; ++column)
+            out[static_cast<size_t>(row) * w + column] = canvas.pixels[(y + row) * canvas.width + x + column] & 0xFFFFFFu;
+    return out;
+}
 
 struct Glyphs {
     int cell_width = 0;
@@ -108,11 +74,11 @@ bool make_glyphs(Glyphs &glyphs) {
     for (int code = 0x20; code <= 0xFF; ++code) {
         if (code == 0x7F) continue;
         const char character = static_cast<char>(code);
-        strip.draw_text(glyphs.cell_width, &character, 1);
-        Pixels cell = strip.cell(glyphs.cell_width, 0, glyphs.cell_width, glyphs.line_height);
-        glyphs.exact.emplace(cell, static_cast<unsigned char>(code));  // keeps the lowest code
+        draw_text(strip, glyphs.cell_width, &character, 1);
+        Pixels glyph = cell(strip, glyphs.cell_width, 0, glyphs.cell_width, glyphs.line_height);
+        glyphs.exact.emplace(glyph, static_cast<unsigned char>(code));  // keeps the lowest code
         glyphs.codes.push_back(static_cast<unsigned char>(code));
-        glyphs.cells.push_back(std::move(cell));
+        glyphs.cells.push_back(std::move(glyph));
     }
     return true;
 }
@@ -234,12 +200,7 @@ extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char 
     const int width = client.right - client.left, height = client.bottom - client.top;
     if (width <= LEFT_MARGIN + cw || height < lh) return ZAVOK_TEXT_OK;
     Canvas shot(width, height);
-    const HDC window_dc = GetDC(window);
-    const bool copied = shot.ok() && window_dc != nullptr &&
-                        BitBlt(shot.dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
-    if (window_dc != nullptr) ReleaseDC(window, window_dc);
-    if (!copied) return ZAVOK_TEXT_FAILED;
-    GdiFlush();
+    if (!copy_window(window, shot)) return ZAVOK_TEXT_FAILED;
 
     const int cells = (width - LEFT_MARGIN) / cw;
     Canvas check(width, lh);
@@ -248,19 +209,19 @@ extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char 
     std::vector<std::string> lines;  // bottom line first
     int doubtful = 0;
     for (int top = height - lh; top >= top_row && top >= 0; top -= lh) {
-        Pixels strip = shot.cell(0, top, width, lh);
+        Pixels strip = cell(shot, 0, top, width, lh);
         auto known = last_lines.find(strip);
         ReadLine read;
         if (known != last_lines.end()) {
             read = known->second;
         } else {
             for (int i = 0; i < cells; ++i)
-                read.text += static_cast<char>(recognise(glyphs, shot.cell(LEFT_MARGIN + i * cw, top, cw, lh)));
+                read.text += static_cast<char>(recognise(glyphs, cell(shot, LEFT_MARGIN + i * cw, top, cw, lh)));
             // Painted again, the line must give the very pixels read; cells that do not are
             // doubtful (a glyph that reaches into its neighbour's cell, a character outside the font).
-            check.draw_text(LEFT_MARGIN, read.text.data(), static_cast<int>(read.text.size()));
+            draw_text(check, LEFT_MARGIN, read.text.data(), static_cast<int>(read.text.size()));
             for (int i = 0; i < cells; ++i)
-                if (check.cell(LEFT_MARGIN + i * cw, 0, cw, lh) != shot.cell(LEFT_MARGIN + i * cw, top, cw, lh))
+                if (cell(check, LEFT_MARGIN + i * cw, 0, cw, lh) != cell(shot, LEFT_MARGIN + i * cw, top, cw, lh))
                     ++read.doubtful;
             read.text.erase(read.text.find_last_not_of(' ') + 1);
         }

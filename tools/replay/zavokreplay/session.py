@@ -27,7 +27,7 @@ START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's f
 FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
 ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
 STOP_TIMEOUT_S = 20
-HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h")
+HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")
 
 
 class ReplayError(Exception):
