@@ -20,6 +20,8 @@
 // tools/replay/zavokreplay).
 #include "program_window.h"
 
+#include "canvas.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -49,45 +51,6 @@ BOOL CALLBACK match_window(HWND window, LPARAM parameter) {
 }
 
 DWORD elapsed_since(DWORD start) { return GetTickCount() - start; }
-
-// A 32-bit top-down bitmap that a window's pixels are copied into, freed with the object.
-struct Capture {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    const uint8_t *bits = nullptr;
-
-    Capture(int width, int height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void *memory = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        bits = static_cast<const uint8_t *>(memory);
-        if (dc != nullptr && bitmap != nullptr) previous = SelectObject(dc, bitmap);
-    }
-    ~Capture() {
-        if (previous != nullptr) SelectObject(dc, previous);
-        if (bitmap != nullptr) DeleteObject(bitmap);
-        if (dc != nullptr) DeleteDC(dc);
-    }
-    Capture(const Capture &) = delete;
-    Capture &operator=(const Capture &) = delete;
-};
-
-bool copy_client_area(HWND window, Capture &capture, int width, int height) {
-    const HDC window_dc = GetDC(window);
-    if (window_dc == nullptr) return false;
-    const BOOL copied = BitBlt(capture.dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, window_dc);
-    GdiFlush();
-    return copied != FALSE;
-}
 
 }  // namespace
 
@@ -149,14 +112,14 @@ std::string read_frame(const ProgramWindow &program, Frame &frame) {
     if (width <= 0 || height <= 0) return "the window has no client area";
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
 
-    Capture capture(width, height);
-    if (capture.bits == nullptr) return "cannot make a bitmap for the picture";
-    if (!copy_client_area(program.window, capture, width, height)) return "cannot read the window's pixels";
+    Canvas capture(width, height);
+    if (!capture.ok()) return "cannot make a bitmap for the picture";
+    if (!copy_window(program.window, capture)) return "cannot read the window's pixels";
 
     frame.width = width;
     frame.height = height;
     frame.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    const uint8_t *from = capture.bits;
+    const uint8_t *from = reinterpret_cast<const uint8_t *>(capture.pixels);
     uint8_t *to = frame.rgb.data();
     for (size_t pixel = 0; pixel < size / 4; ++pixel, from += 4, to += 3) {
         to[0] = from[2];

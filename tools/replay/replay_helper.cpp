@@ -6,12 +6,17 @@
 //   read    the client area's pixels: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3
 //           bytes of RGB rows, top row first
 //   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
+//   text    the lines of the program's text window, read from its pixels (text_reader.h): "text
+//           SHOWN BYTES\n" followed by BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1
+//           when the window was hidden and had to be shown to be read (a change the program
+//           sees), 0 otherwise; "text none" when the program has no text window
 //   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
 // It first says "ready" once the program's graphics window is on the screen. Any failure is
 // answered "error REASON", after which the helper ends the program and itself. Every answer is
 // one line.
 //   replay_helper.exe PROGRAM.exe [FRAME_TIMEOUT_MS]
 #include "program_window.h"
+#include "text_reader.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -26,6 +31,7 @@ namespace {
 constexpr DWORD START_TIMEOUT_MS = 30000;
 constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
+constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
 
 void answer(const std::string &line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -47,6 +53,41 @@ bool send_frame(const Frame &frame) {
     const bool written = std::fwrite(frame.rgb.data(), 1, frame.rgb.size(), stdout) == frame.rgb.size();
     std::fflush(stdout);
     return written;
+}
+
+// The text window's client rows at the top that the graphics window covers: on Wine's virtual
+// desktop a covered part of a window reads black, so the lines there cannot be read.
+int covered_rows(HWND text_window, HWND graphics_window) {
+    RECT graphics = {}, client = {};
+    if (!GetWindowRect(graphics_window, &graphics) || !GetClientRect(text_window, &client)) return 0;
+    POINT top_left = {0, 0};
+    ClientToScreen(text_window, &top_left);
+    if (graphics.right <= top_left.x || graphics.left >= top_left.x + client.right) return 0;
+    return graphics.bottom > top_left.y ? static_cast<int>(graphics.bottom - top_left.y) : 0;
+}
+
+// Answers the text command; an empty string when it could, else the reason why not.
+std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
+    const HWND window = zavok_text_find_window();
+    if (window == nullptr) {
+        answer("text none");
+        return "";
+    }
+    int was_hidden = 0;
+    RECT graphics = {};
+    GetWindowRect(program.window, &graphics);
+    int status = zavok_text_show(window, &graphics, timeout_ms, &was_hidden);
+    static std::string text(TEXT_LIMIT, '\0');
+    if (status == ZAVOK_TEXT_OK)
+        status = zavok_text_read(window, timeout_ms, covered_rows(window, program.window), &text[0], text.size(),
+                                 nullptr);
+    if (status == ZAVOK_TEXT_TIMEOUT) return "the program did not answer while its text window was read";
+    if (status != ZAVOK_TEXT_OK) return "cannot read the text window (" + std::to_string(status) + ")";
+    const size_t length = std::strlen(text.c_str());
+    answer("text " + std::to_string(was_hidden) + " " + std::to_string(length));
+    const bool written = std::fwrite(text.data(), 1, length, stdout) == length;
+    std::fflush(stdout);
+    return written ? "" : "cannot hand the text over";
 }
 
 }  // namespace
@@ -79,6 +120,9 @@ int main(int argc, char **argv) {
             if (!send_frame(frame)) return fail(program, "cannot hand the picture over");
         } else if (command == "rects") {
             answer("rects " + window_rectangles(program));
+        } else if (command == "text") {
+            reason = send_text(program, frame_timeout_ms);
+            if (!reason.empty()) return fail(program, reason);
         } else if (command == "quit") {
             answer("quit " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
             return 0;

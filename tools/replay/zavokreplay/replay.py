@@ -1,7 +1,7 @@
 """A replay: the program stepped through its script one event at a time, each frame handed to
-observers as it is taken. Observers save frames, compare them with references, show progress;
-one that raises Differs ends the replay with that difference, one that raises ReplayError ends
-it with that error. Further observers (a report, a text summary) hook in the same way."""
+observers as it is taken. Observers save frames, compare them with references, write the
+report, show progress; one that raises ReplayError ends the replay with that error. The
+comparison goes on past a difference; Checker.verdict() says afterwards whether all matched."""
 
 import os
 import re
@@ -12,7 +12,9 @@ from dataclasses import dataclass, field
 from . import frames as framing
 from . import png
 from .frames import Frame
-from .scripts import count_events
+from .progress import Progress as ProgressBar
+from .report import TEXT_WINDOW_NOTE, Report
+from .scripts import count_events, event_lines
 from .session import ReplayError, Session, Settings
 
 # A PERIODIC line may stand for up to 2^31-1 events; past this the replay would never end.
@@ -29,6 +31,8 @@ class Replay:
     script: str  # the script file as given
     events: int  # how many events the script plays
     final_only: bool = False
+    read_text: bool = False  # read the text window's lines with each frame
+    text_shown: bool = False  # the text window had to be shown to be read
     started: float = field(default_factory=time.monotonic)
     first_frame: float = 0.0  # when frame 0000 was taken: the set-up and the start are over
     last_frame: float = 0.0
@@ -79,6 +83,12 @@ def run(replay: Replay, observers) -> None:
             except ReplayError as error:
                 raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
             frame = Frame(number, picture.width, picture.height, picture.rgb)
+            if replay.read_text:
+                try:
+                    frame.text, shown = session.text()
+                except ReplayError as error:
+                    raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
+                replay.text_shown = replay.text_shown or shown
             replay.last_frame = time.monotonic()
             if number == 0:
                 replay.first_frame = replay.last_frame
@@ -103,6 +113,7 @@ class Saver(Observer):
         self.saved = 0
         self.writer = ThreadPoolExecutor(max_workers=1)
         self.pending = []
+        self.latest = None  # (number, future of the PNG file's bytes) of the frame saved last
 
     def started(self, replay: Replay) -> None:
         try:
@@ -122,8 +133,8 @@ class Saver(Observer):
         if not replay.kept(frame.number):
             return
         self._collect(done_only=True)
-        self.pending.append((self.path(frame.number), self.writer.submit(
-            png.write, self.path(frame.number), frame.width, frame.height, frame.rgb)))
+        self.latest = (frame.number, self.writer.submit(_save, self.path(frame.number), frame))
+        self.pending.append((self.path(frame.number), self.latest[1]))
 
     def _collect(self, done_only: bool) -> None:
         while self.pending and (not done_only or self.pending[0][1].done()):
@@ -142,6 +153,13 @@ class Saver(Observer):
         self.writer.shutdown(wait=True)
 
 
+def _save(path: str, frame: Frame) -> bytes:
+    data = png.encode(frame.width, frame.height, frame.rgb)
+    with open(path, "wb") as file:
+        file.write(data)
+    return data
+
+
 def reference_numbers(folder: str):
     """The frame numbers of the references NNNN.png in a folder."""
     try:
@@ -152,13 +170,18 @@ def reference_numbers(folder: str):
 
 
 class Checker(Observer):
-    """Compares every kept frame that has a namesake in the reference folder; the references'
-    last frame must be the replay's last."""
+    """Compares every kept frame that has a namesake in the reference folder, and writes the
+    difference picture of each that differs (NNNN-diff.png); the references' last frame must be
+    the replay's last. It goes on past a difference: verdict() tells the first one afterwards.
+    `last_compared` is (number, reference picture, its PNG file, Difference or None) of the
+    latest frame compared, for the report."""
 
     def __init__(self, folder: str, outdir: str):
         self.folder = folder
         self.outdir = outdir
         self.compared = 0
+        self.differences = []  # one line each: "frame NNNN: ..."
+        self.last_compared = None
         numbers = reference_numbers(folder)
         if not numbers:
             raise ReplayError("no reference pictures (NNNN.png) in %s" % folder)
@@ -167,47 +190,121 @@ class Checker(Observer):
     def started(self, replay: Replay) -> None:
         if replay.final_only and replay.events != self.last:
             shorter = min(replay.events, self.last)
-            raise Differs("frame %s differs first: the script plays %d events, the reference's last frame is %s"
-                          % (framing.name(shorter + 1), replay.events, framing.name(self.last)))
+            self.differences.append("frame %s: the script plays %d events, the reference's last frame is %s"
+                                    % (framing.name(shorter + 1), replay.events, framing.name(self.last)))
 
     def frame(self, replay: Replay, frame: Frame) -> None:
-        if frame.number > self.last:
-            raise Differs("frame %s differs first: the reference ends at frame %s, the script goes on to %s"
-                          % (framing.name(frame.number), framing.name(self.last), framing.name(replay.events)))
+        self.last_compared = None
         name = framing.name(frame.number)
+        if frame.number == self.last + 1:
+            self.differences.append("frame %s: the reference ends at frame %s, the script goes on to %s"
+                                    % (name, framing.name(self.last), framing.name(replay.events)))
         reference = os.path.join(self.folder, name + ".png")
         if not replay.kept(frame.number) or not os.path.isfile(reference):
             return
         self.compared += 1
-        diff = os.path.join(self.outdir, name + "-diff.png")
-        difference = framing.compare(frame, reference, diff)
+        try:
+            with open(reference, "rb") as file:
+                data = file.read()
+            picture = png.decode(data, reference)
+        except (OSError, png.PngError) as error:
+            self.differences.append("frame %s: it cannot be compared with %s (%s)" % (name, reference, error))
+            return
+        difference = framing.difference(frame, picture)
+        self.last_compared = (frame.number, picture, data, difference)
         if difference is None:
             return
         if difference.pixels < 0:
-            raise Differs("frame %s differs first: it cannot be compared with %s (%s)" % (name, reference, difference.reason))
-        raise Differs("frame %s differs first: %d pixels unlike %s (difference: %s)" % (name, difference.pixels, reference, diff))
+            self.differences.append("frame %s: it cannot be compared with %s (%s)" % (name, reference, difference.reason))
+            return
+        diff = os.path.join(self.outdir, name + "-diff.png")
+        try:
+            png.write(diff, *difference.image)
+        except OSError:
+            raise ReplayError("cannot write %s" % diff) from None
+        self.differences.append("frame %s: %d pixels unlike %s (difference: %s)" % (name, difference.pixels, reference, diff))
 
     def finished(self, replay: Replay) -> None:
-        if replay.events < self.last:
-            raise Differs("frame %s differs first: the replay ends at frame %s, the reference goes on to %s"
-                          % (framing.name(replay.events + 1), framing.name(replay.events), framing.name(self.last)))
+        if replay.events < self.last and not replay.final_only:
+            self.differences.append("frame %s: the replay ends at frame %s, the reference goes on to %s"
+                                    % (framing.name(replay.events + 1), framing.name(replay.events), framing.name(self.last)))
+
+    def verdict(self) -> None:
+        """Raises Differs, "frame NNNN differs first: ...", when a frame differed."""
+        if self.differences:
+            first = self.differences[0].replace(":", " differs first:", 1)
+            more = len(self.differences) - 1
+            raise Differs(first + ("; %d more differences" % more if more else ""))
+
+
+class ReportWriter(Observer):
+    """Writes the report page (--report): a row per frame with the script line that caused it
+    (a PERIODIC(n) line causes n events), the frame, its reference and difference when the
+    Checker compared it, the text window's lines when read. Encoding the pictures is done on a
+    thread of its own, as the Saver does."""
+
+    def __init__(self, path: str, program: str, script: str, time_text: str, saver: Saver, checker: Checker = None):
+        self.report = Report(path, program, script, time_text)
+        self.saver = saver
+        self.checker = checker
+        self.lines = []
+        self.writer = ThreadPoolExecutor(max_workers=1)
+        self.pending = []
+        self.summary = ""
+
+    def started(self, replay: Replay) -> None:
+        try:
+            with open(replay.script, "rb") as file:
+                data = file.read()
+        except OSError:
+            raise ReplayError("cannot read the script %s" % replay.script) from None
+        for line, count in event_lines(data):
+            if len(self.lines) >= replay.events:
+                break
+            self.lines.extend([line.decode("latin-1")] * min(count, replay.events - len(self.lines)))
+
+    def frame(self, replay: Replay, frame: Frame) -> None:
+        if not replay.kept(frame.number):
+            return
+        compared = self.checker.last_compared if self.checker is not None else None
+        if compared is None or compared[0] != frame.number:
+            compared = (frame.number, None, None, None)
+        saved = self.saver.latest[1] if self.saver.latest and self.saver.latest[0] == frame.number else None
+        line = self.lines[frame.number - 1] if 0 < frame.number <= len(self.lines) else None
+        self.pending.append(self.writer.submit(self._add, frame, line, saved, compared))
+
+    def _add(self, frame: Frame, line: str, saved, compared) -> None:
+        _, reference, reference_data, difference = compared
+        self.report.add_event(frame.number, line, frame, reference, frame.text,
+                              frame_data=saved.result() if saved is not None else None,
+                              reference_data=reference_data, difference=difference)
+
+    def close(self, summary: str, text_shown: bool) -> str:
+        """Writes the page (also after a failed replay, with what it has); returns its path."""
+        self.writer.shutdown(wait=True)
+        for writing in self.pending:
+            writing.result()
+        if text_shown:
+            self.report.notes.append(TEXT_WINDOW_NOTE)
+        try:
+            return self.report.finish(summary)
+        except OSError:
+            raise ReplayError("cannot write the report %s" % self.report.path) from None
 
 
 class Progress(Observer):
-    """"frame N of M" on the standard error, on one line when that is a terminal."""
+    """A bar on the standard error when that is a terminal (events done, events a second, time
+    left), else the plain lines "frame N of M"."""
 
     def __init__(self, stream):
         self.stream = stream
-        self.terminal = stream.isatty()
+        self.bar = None
 
     def frame(self, replay: Replay, frame: Frame) -> None:
-        if self.terminal:
-            self.stream.write("\rframe %d of %d" % (frame.number, replay.events))
-        else:
-            self.stream.write("frame %d of %d\n" % (frame.number, replay.events))
-        self.stream.flush()
+        if self.bar is None:  # the rate counts from the first frame, the start-up left out
+            self.bar = ProgressBar(replay.events, stream=self.stream)
+        self.bar.update(frame.number)
 
     def end_line(self) -> None:
-        if self.terminal:
-            self.stream.write("\n")
-            self.stream.flush()
+        if self.bar is not None:
+            self.bar.finish()

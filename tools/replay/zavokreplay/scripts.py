@@ -5,7 +5,13 @@ READ_LIMIT = 511  # the reader's buffer holds 511 characters and the NUL
 
 
 def count_events(data: bytes) -> int:
-    """The number of events that playback delivers from a script file's bytes.
+    """The number of events that playback delivers from a script file's bytes."""
+    return sum(count for _, count in event_lines(data))
+
+
+def event_lines(data: bytes):
+    """The lines of a script file's bytes that playback takes, each with the number of events it
+    delivers: (line, 1) for a mouse or key line, (line, n) for a PERIODIC line of n events.
 
     The stream is read in text mode (CR LF reads as a newline, a Ctrl-Z byte ends the file), a
     line at a time into a 512-byte buffer (so a longer line comes in parts of 511 characters);
@@ -15,7 +21,7 @@ def count_events(data: bytes) -> int:
     (the reader meets the end of the file while reading it).
     """
     data = data.split(b"\x1a", 1)[0].replace(b"\r\n", b"\n")
-    at, events, size = 0, 0, len(data)
+    at, size = 0, len(data)
     while at < size:
         newline = data.find(b"\n", at)
         take = size - at if newline < 0 else newline - at + 1
@@ -31,14 +37,13 @@ def count_events(data: bytes) -> int:
             break
         kind = line[6:7]
         if kind in (b"M", b"K"):
-            events += 1
+            yield line, 1
         elif kind == b"P":
             digits = _first_digit_run(line[6:])
             count = min(int(digits), INT32_MAX) if digits else 0
-            events += count if count > 0 else 1
+            yield line, count if count > 0 else 1
         else:
             break
-    return events
 
 
 def _first_digit_run(text: bytes) -> bytes:

@@ -27,7 +27,7 @@ START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's f
 FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
 ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
 STOP_TIMEOUT_S = 20
-HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h")
+HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")
 
 
 class ReplayError(Exception):
@@ -232,6 +232,18 @@ class Session:
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
         return self._painted("play")
+
+    def text(self):
+        """The lines of the program's text window and whether it had to be shown to read them
+        (None and False when the program has none)."""
+        self._command("text")
+        header = self._expect("text", self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S).split()
+        if header[1:] == ["none"]:
+            return None, False
+        size = int(header[2])
+        self._read_until(size, time.monotonic() + ANSWER_SLACK_S)
+        data, self.buffer = self.buffer[:size], self.buffer[size:]
+        return data.decode("utf-8", errors="replace").split("\n")[:-1], header[1] == "1"
 
     def quit(self) -> int:
         """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
