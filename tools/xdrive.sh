@@ -39,15 +39,30 @@ xd_start_display() {
 }
 
 # Starts PROGRAM.exe under Wine in the current folder and waits until its graphics window is
-# on the screen (input sent to a window not yet mapped would be lost).
+# on the screen (input sent to a window not yet mapped would be lost). The wait is long, since a
+# busy machine can make Wine's start-up slow, but ends as soon as the window is there. A program
+# that ends before any window appears is started once more: Wine itself now and then fails to
+# start a process, and a program that really cannot start fails the second time too.
 # Further arguments go to the program's environment (NAME=VALUE), e.g. an LD_PRELOAD.
+XD_START_SECONDS=120
 xd_start_program() {
+    local attempt
+    for attempt in 1 2; do
+        xd_launch "$@" && return 0
+        xd_running && break
+        [ "$attempt" = 1 ] && echo "note: the program ended before its window appeared; starting it again" >&2
+    done
+    echo "the program did not open its graphics window" >&2
+    return 1
+}
+
+xd_launch() {
     local program=$1
     shift
     env "$@" wine "$program" >/dev/null 2>&1 &
     XD_PID=$!
     local _
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 $((XD_START_SECONDS * 5))); do
         XD_WINDOW=$(xdotool search --onlyvisible --name '^ZAVOK Graphics$' 2>/dev/null | head -n 1)
         if [ -n "$XD_WINDOW" ]; then
             local WIDTH=$XD_CLIENT_WIDTH HEIGHT=$XD_CLIENT_HEIGHT WINDOW X Y SCREEN
@@ -60,10 +75,9 @@ xd_start_program() {
             xdotool windowfocus --sync "$XD_WINDOW" >/dev/null 2>&1 || true
             return 0
         fi
-        kill -0 "$XD_PID" 2>/dev/null || break
+        xd_running || return 1
         sleep 0.2
     done
-    echo "the program did not open its graphics window" >&2
     return 1
 }
 
