@@ -252,6 +252,24 @@ TEST_F(Script, StoppedPlaybackStartsAgainAtTheFirstLineAndPlayOneStepsThroughThe
     expect_wait_ends_with_the_click();  // one command, one event
 }
 
+TEST_F(Script, AQuitDuringPlaybackEndsTheWaitAndTakesNoEventWhileAPlayedEventReplacesAClick) {
+    write_script("ZAVOK_KBD(49);\nZAVOK_PERIODIC(3);\nZAVOK_KBD(50);\n");
+    command(RUN_PLAYBACK);
+    PostQuitMessage(0);
+    ASSERT_EQ(ZAVOK_QUIT, wait().kind);  // a wait lost on a played event would end only with the script
+    expect_key('1');  // no line was read for the quit
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    PostQuitMessage(0);
+    ASSERT_EQ(ZAVOK_QUIT, wait().kind);
+    EXPECT_EQ(2, periodic_count) << "nor an event of a run";
+    EXPECT_TRUE(script_playing);
+
+    post_click(origin_x + 10, origin_y);
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind) << "the played event takes the place of the click";
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    expect_key('2');
+}
+
 TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
     int32_t before = mark();
     command(RUN_PLAYBACK);
