@@ -119,9 +119,13 @@ TEST_F(Script, RecordingWritesEachEventAsItComesWithPeriodicRunsAsOneLine) {
 
     post_click(origin_x + 10, origin_y + 5);
     EXPECT_EQ(ZAVOK_MOUSE, wait().kind);
-    // The stream is still open: the lines are in the file already.
+    // The stream is still open: the lines are in the file already, readable, and no other
+    // writer can open it.
     ASSERT_NE(nullptr, script_file);
     EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n"}), script_lines());
+    FILE *const other_writer = std::fopen(SCRIPT_FILE_NAME, "at");
+    EXPECT_EQ(nullptr, other_writer);
+    if (other_writer != nullptr) std::fclose(other_writer);
     post_char('a');
     expect_key('a');
     EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n", "ZAVOK_KBD(97);\n"}), script_lines());
