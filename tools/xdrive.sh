@@ -57,13 +57,15 @@ xd_start_program() {
 }
 
 xd_launch() {
-    local program=$1
+    local program=$1 previous=none
+    xd_running && previous=$XD_WINDOW
     shift
     env "$@" wine "$program" >/dev/null 2>&1 &
     XD_PID=$!
     local _
     for _ in $(seq 1 $((XD_START_SECONDS * 5))); do
-        XD_WINDOW=$(xdotool search --onlyvisible --name '^ZAVOK Graphics$' 2>/dev/null | head -n 1)
+        # Not the window of a program started before and still running beside this one.
+        XD_WINDOW=$(xdotool search --onlyvisible --name '^ZAVOK Graphics$' 2>/dev/null | grep -vxF -e "$previous" | head -n 1)
         if [ -n "$XD_WINDOW" ]; then
             local WIDTH=$XD_CLIENT_WIDTH HEIGHT=$XD_CLIENT_HEIGHT WINDOW X Y SCREEN
             eval "$(xdotool getwindowgeometry --shell "$XD_WINDOW" 2>/dev/null)"

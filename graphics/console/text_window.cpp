@@ -49,9 +49,31 @@ void store_message(const char *text) {
     ring.tail = next_slot(ring.tail);
 }
 
+// Fills a rectangle of the client area in the device context's background colour, without an
+// outline. Without a pen the fill stops short of the right and bottom edges given, hence the
+// + 1 on both.
+void fill_background(HDC dc, const RECT &area) {
+    const HBRUSH background = CreateSolidBrush(GetBkColor(dc));
+    const HGDIOBJ previous_brush = SelectObject(dc, background);
+    const HGDIOBJ previous_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, area.left, area.top, area.right + 1, area.bottom + 1);
+    SelectObject(dc, previous_pen);
+    SelectObject(dc, previous_brush);
+    DeleteObject(background);
+}
+
+// Paints the ring again, oldest first, each message scrolling the ones before it up. The
+// painter scrolls the whole client area, whatever part of it was invalid, so the window is
+// wiped whole first: otherwise the pixels still shown outside the invalid part (or a line
+// printed since the window was last erased) would be scrolled up among the replayed ones.
 void repaint_from_ring(HWND window) {
     PAINTSTRUCT paint_info;
     BeginPaint(window, &paint_info);
+    const HDC dc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    fill_background(dc, client);
+    ReleaseDC(window, dc);
     const MessageRing &ring = message_ring;
     int slot = ring.head;
     for (int count = 0; slot >= 0 && !(slot == ring.tail && count > 0); ++count) {
@@ -82,15 +104,8 @@ void text_window_print_line(const char *text) {
 
     RECT client;
     GetClientRect(text_window, &client);
-    const HBRUSH background = CreateSolidBrush(GetBkColor(dc));
-    const HGDIOBJ previous_brush = SelectObject(dc, background);
-    const HGDIOBJ previous_pen = SelectObject(dc, GetStockObject(NULL_PEN));
-    // Without a pen the fill stops short of the right and bottom edges given, hence the + 1
-    // on both: the whole strip that the scroll vacated is wiped, last column included.
-    Rectangle(dc, client.left, client.bottom - line_height, client.right + 1, client.bottom + 1);
-    SelectObject(dc, previous_pen);
-    SelectObject(dc, previous_brush);
-    DeleteObject(background);
+    // The strip that the scroll vacated.
+    fill_background(dc, RECT{client.left, client.bottom - line_height, client.right, client.bottom});
 
     size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\n') --length;

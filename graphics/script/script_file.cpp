@@ -6,6 +6,8 @@
 #include "script_line.h"
 #include "script_play.h"
 
+#include <share.h>
+
 static_assert(int{SCRIPT_LINE_MOUSE} == int{ZAVOK_MOUSE} && int{SCRIPT_LINE_KBD} == int{ZAVOK_KBD} &&
                   int{SCRIPT_LINE_PERIODIC} == int{ZAVOK_PERIODIC},
               "a script line's kind is the kind of the event it stands for");
@@ -24,8 +26,12 @@ namespace {
 enum class ScriptDirection { none, writing, reading };
 ScriptDirection script_direction = ScriptDirection::none;
 
-bool open_script(const char *mode, ScriptDirection direction) {
-    script_file = std::fopen(SCRIPT_FILE_NAME, mode);
+bool open_script(ScriptDirection direction) {
+    // A recording denies other writers while it holds the file: a second program recording
+    // in the same folder cannot open it (and says so at each event) instead of writing over
+    // this recording's lines at an offset of its own. Readers (playback elsewhere) still can.
+    script_file = direction == ScriptDirection::writing ? _fsopen(SCRIPT_FILE_NAME, "wt", _SH_DENYWR)
+                                                         : std::fopen(SCRIPT_FILE_NAME, "rt");
     if (script_file == nullptr) return false;
     script_direction = direction;
     return true;
@@ -36,7 +42,7 @@ void report_write_failure() { ZAVOK_printf("Cannot write script file %s\n", SCRI
 }  // namespace
 
 void script_write_event(int kind, int x, int y, char key) {
-    if (script_file == nullptr && !open_script("wt", ScriptDirection::writing)) {
+    if (script_file == nullptr && !open_script(ScriptDirection::writing)) {
         ZAVOK_printf("Cannot open script file %s for writing\n", SCRIPT_FILE_NAME);
         return;
     }
@@ -61,7 +67,7 @@ void script_write_event(int kind, int x, int y, char key) {
 }
 
 int script_play_next() {
-    if (script_file == nullptr && !open_script("rt", ScriptDirection::reading)) {
+    if (script_file == nullptr && !open_script(ScriptDirection::reading)) {
         ZAVOK_printf("Cannot open script file %s for reading\n", SCRIPT_FILE_NAME);
         script_stop_playback();
         return 0;

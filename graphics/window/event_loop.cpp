@@ -70,7 +70,9 @@ int ZAVOK_await_event(int *x, int *y, char *key) {
     do {
         const bool took_message = pump_one_message();
 
-        if (script_play_one || script_playing) {
+        // A quit taken from the queue ends the wait as it is: the message is gone from the
+        // queue, so a played event put in its place would lose the user's request for good.
+        if (pending_event != ZAVOK_QUIT && (script_play_one || script_playing)) {
             script_play_one = false;
             if (script_play_next() == 1) break;
             script_stop_playback();

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,14 +38,22 @@ void pump_messages() {
     }
 }
 
-// How many '#' characters the line `from_bottom` lines above the bottom one shows, read
-// from the rightmost non-white pixel of that line.
-int hashes_shown(int from_bottom) {
+// The stock fixed font's measures, as the line painter takes them.
+TEXTMETRICA fixed_font_metrics() {
     const HDC dc = GetDC(text_window);
     const HGDIOBJ previous = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
+    ReleaseDC(text_window, dc);
+    return metrics;
+}
+
+// How many '#' characters the line `from_bottom` lines above the bottom one shows, read
+// from the rightmost non-white pixel of that line.
+int hashes_shown(int from_bottom) {
+    const TEXTMETRICA metrics = fixed_font_metrics();
+    const HDC dc = GetDC(text_window);
     RECT client;
     GetClientRect(text_window, &client);
     const int height = metrics.tmHeight + metrics.tmExternalLeading;
@@ -54,6 +64,17 @@ int hashes_shown(int from_bottom) {
             if (GetPixel(dc, x, y) != RGB(255, 255, 255)) rightmost = x;
     ReleaseDC(text_window, dc);
     return rightmost < 0 ? 0 : (rightmost - 5) / metrics.tmAveCharWidth + 1;
+}
+
+// What hashes_shown reads on every whole line of the window, the bottom line first.
+std::vector<int> lines_shown() {
+    const TEXTMETRICA metrics = fixed_font_metrics();
+    RECT client;
+    GetClientRect(text_window, &client);
+    std::vector<int> shown;
+    for (int line = 0; line < client.bottom / (metrics.tmHeight + metrics.tmExternalLeading); ++line)
+        shown.push_back(hashes_shown(line));
+    return shown;
 }
 
 std::string hashes(int count) { return std::string(static_cast<size_t>(count), '#'); }
@@ -142,6 +163,38 @@ TEST_F(TextWindow, MessagesPrintedWhileHiddenAreStoredAndShowingRepaintsThem) {
     EXPECT_EQ(5, hashes_shown(0));
     EXPECT_EQ(7, hashes_shown(1));
     EXPECT_EQ(3, hashes_shown(2));
+}
+
+TEST_F(TextWindow, EveryRepaintShowsEachMessageOnceInOrderNewestAtTheBottom) {
+    empty_ring();
+    int printed = 0;
+    const auto print = [&printed] { ++printed; ZAVOK_printf("%s\n", hashes(printed).c_str()); };
+    const auto expect_each_once = [&printed](const char *after) {
+        pump_messages();
+        std::vector<int> expected = lines_shown();
+        for (int line = 0; line < static_cast<int>(expected.size()); ++line) expected[line] = std::max(printed - line, 0);
+        EXPECT_EQ(expected, lines_shown()) << after;
+    };
+    for (int k = 0; k < 4; ++k) print();
+
+    RECT client;
+    GetClientRect(text_window, &client);
+    RECT part = {client.right / 4, client.bottom / 3, client.right / 2, client.bottom - 5};
+    InvalidateRect(text_window, &part, TRUE);
+    expect_each_once("a part invalidated and erased");
+    part = {0, 0, client.right, client.bottom / 4};
+    InvalidateRect(text_window, &part, FALSE);
+    expect_each_once("a part invalidated, not erased");
+
+    RedrawWindow(text_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+    print();  // painted on the erased window before its repaint
+    expect_each_once("a line printed between the erase and the repaint");
+
+    ZAVOK_show_text(0);
+    print();
+    ZAVOK_show_text(1);
+    print();
+    expect_each_once("hidden, printed to, shown and printed to");
 }
 
 TEST_F(TextWindow, KeysPressedInTheTextWindowReachTheGraphicsWindow) {

@@ -135,8 +135,7 @@ scenario_greetings_and_moving() {
     [ "$after" -gt 20 ] && echo "ok: the greeting stays" || fail "the greeting stays"
 }
 
-# The clicks and keys of a recorded session and the script lines they must give. Animation is halted
-# first, so no periodic events come between them.
+# The clicks and keys of a recorded session and the script lines they must give.
 record_session() {
     press $BACKGROUND
     xd_key x
@@ -165,11 +164,17 @@ replayed_card_is_right() {
     eventually "the heart stands at its anchor" pixel_is -80 120 $BLACK
 }
 
-scenario_record_and_playback() {
-    start
+# Halts animation, so that no periodic events come between the keys and clicks, and starts
+# recording.
+record_halted() {
     xd_key ctrl+h
     sleep 0.5  # a periodic event armed before the halt is still delivered at the next tick
     xd_key ctrl+r
+}
+
+scenario_record_and_playback() {
+    start
+    record_halted
     record_session
     xd_key ctrl+r
     sleep 0.5
@@ -416,9 +421,111 @@ scenario_crash() {
         echo "note: every click was recorded before the kill took effect"
 }
 
+# ---- Quitting while a long script plays, and two programs recording in one folder ----------
+
+# A script that plays for minutes: a click on Background color (the card turns magenta as soon
+# as playback runs), then 200,000 keys or one run of 100,000 periodic events.
+long_script() {
+    echo "ZAVOK_MOUSE($BUTTON_X, $(button_y $BACKGROUND));" >ZAVOK.SCR
+    if [ "$1" = keys ]; then yes 'ZAVOK_KBD(97);' | head -n 200000; else echo 'ZAVOK_PERIODIC(100000);'; fi >>ZAVOK.SCR
+}
+
+# Plays a long script of KIND (keys or ticks), recording too if a third argument is given, and
+# asks to quit with ctrl+q or the close box: the program must end, with exit code 0.
+quit_while_playing() {
+    local kind=$1 quit=$2 description="$2 while $1 play${3:+ and are recorded}" started
+    long_script "$kind"
+    xd_start_program "$program" || exit 2
+    wait_for_first_frame
+    xd_key ctrl+p
+    [ $# -lt 3 ] || xd_key ctrl+r
+    eventually "$description: playback runs" pixel_is 0 0 $MAGENTA
+    started=$EPOCHREALTIME
+    if [ "$quit" = close_box ]; then xd_click_close_box; else xd_key "$quit"; fi
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || { fail "$description ends the program with exit code 0 (got $XD_EXIT_STATUS)"; return 1; }
+    echo "ok: $description ends the program with exit code 0 ($(awk "BEGIN { printf \"%.1f\", $EPOCHREALTIME - $started }") s)"
+}
+
+# Two programs in turn each (a program left running would stand in the next one's way).
+scenario_quit_while_playing() {
+    [ -n "${DISPLAY:-}" ] || xd_start_display || exit 2
+    quit_while_playing keys ctrl+q && quit_while_playing ticks close_box
+}
+
+scenario_quit_while_playing_and_recording() {
+    [ -n "${DISPLAY:-}" ] || xd_start_display || exit 2
+    quit_while_playing ticks ctrl+q recording && quit_while_playing keys close_box recording
+}
+
+repeat() { local _; for _ in $(seq "$2"); do printf '%s\n' "$1"; done; }
+
+# Both programs' windows open at the top left of the screen, the second one over the first.
+# Wine's X windows do not follow a window dragged in its virtual desktop, so the windows are
+# reached by screen points of their captions.
+caption_row() { echo $(( (XD_CLIENT_TOP - XD_MENU_BAR_HEIGHT) / 2 )); }
+FIRST_CAPTION_X=150 SECOND_CAPTION_X=800  # the first one, once on top again, covers up to 600
+
+# Drags the window on top by its caption 400 pixels to the right.
+drag_aside() {
+    xdotool mousemove 300 "$(caption_row)" mousedown 1 sleep 0.3 mousemove_relative --sync 200 0 sleep 0.3 \
+        mousemove_relative --sync 200 0 sleep 0.3 mouseup 1
+    sleep 0.5
+}
+
+# Drives the program of PID and WINDOW from now on, given the keyboard by a click on its
+# caption at CAPTION_X.
+use_program() {
+    XD_PID=$1 XD_WINDOW=$2
+    xdotool mousemove "$3" "$(caption_row)" click 1
+    sleep 0.5
+}
+
+type_keys() { xd_key $(repeat "$1" "$2"); sleep 0.5; }
+
+# Two designers recording in one folder, their keys interleaved: the first one's recording
+# holds the file, so all its keys are in it, each line whole, and the second one reports each
+# of its keys as not written.
+scenario_two_recordings() {
+    start
+    local first=("$XD_PID" "$XD_WINDOW")
+    record_halted
+    type_keys a 12
+    xd_start_program "$program" || exit 2
+    wait_for_first_frame
+    local second=("$XD_PID" "$XD_WINDOW")
+    record_halted
+    type_keys b 8
+    drag_aside
+    use_program "${first[@]}" $FIRST_CAPTION_X
+    type_keys c 12
+    use_program "${second[@]}" $SECOND_CAPTION_X
+    type_keys d 6
+
+    local expected
+    expected=$(repeat 'ZAVOK_KBD(97);' 12; repeat 'ZAVOK_KBD(99);' 12)
+    recording_is_well_formed && echo "ok: every line of the file is whole"
+    [ "$(script_text)" = "$expected" ] && echo "ok: the file holds the first program's 24 keys, in order, and nothing else" ||
+        fail "the file holds the first program's 24 keys, in order, and nothing else; it holds $(script_text | sort | uniq -c)"
+    use_program "${first[@]}" $FIRST_CAPTION_X
+    xd_key ctrl+q
+    xd_wait_exit 20
+    [ "$XD_EXIT_STATUS" = 0 ] || fail "Ctrl+Q ends the first program (got $XD_EXIT_STATUS)"
+    [ "$(script_text)" = "$expected" ] && echo "ok: its recording is whole once it has ended" ||
+        fail "its recording is whole once it has ended"
+
+    XD_PID=${second[0]} XD_WINDOW=${second[1]}
+    local text
+    text=$(wine "$(dirname "$program")/zavok_text.exe" --show 2>/dev/null | tr -d '\r')
+    [ "$text" = "$(repeat 'Cannot open script file ZAVOK.SCR for writing' 14)" ] &&
+        echo "ok: the second program reports each of its 14 keys as not written" ||
+        fail "the second program reports each of its 14 keys as not written; its text window shows: $text"
+}
+
 case "$scenario" in
     start | buttons_and_hearts | greetings_and_moving | record_and_playback | logging_and_quit | close_window | menu_quit | \
-        flood_clicks | flood_keys | crash)
+        flood_clicks | flood_keys | crash | quit_while_playing | \
+        quit_while_playing_and_recording | two_recordings)
         "scenario_$scenario" ;;
     *) echo "unknown scenario: $scenario"; exit 2 ;;
 esac

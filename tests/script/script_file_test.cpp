@@ -119,9 +119,13 @@ TEST_F(Script, RecordingWritesEachEventAsItComesWithPeriodicRunsAsOneLine) {
 
     post_click(origin_x + 10, origin_y + 5);
     EXPECT_EQ(ZAVOK_MOUSE, wait().kind);
-    // The stream is still open: the lines are in the file already.
+    // The stream is still open: the lines are in the file already, readable, and no other
+    // writer can open it.
     ASSERT_NE(nullptr, script_file);
     EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n"}), script_lines());
+    FILE *const other_writer = std::fopen(SCRIPT_FILE_NAME, "at");
+    EXPECT_EQ(nullptr, other_writer);
+    if (other_writer != nullptr) std::fclose(other_writer);
     post_char('a');
     expect_key('a');
     EXPECT_EQ((Lines{"ZAVOK_PERIODIC(3);\n", "ZAVOK_MOUSE(10, -5);\n", "ZAVOK_KBD(97);\n"}), script_lines());
@@ -250,6 +254,24 @@ TEST_F(Script, StoppedPlaybackStartsAgainAtTheFirstLineAndPlayOneStepsThroughThe
     command(RUN_PLAY_ONE);
     expect_key('2');
     expect_wait_ends_with_the_click();  // one command, one event
+}
+
+TEST_F(Script, AQuitDuringPlaybackEndsTheWaitAndTakesNoEventWhileAPlayedEventReplacesAClick) {
+    write_script("ZAVOK_KBD(49);\nZAVOK_PERIODIC(3);\nZAVOK_KBD(50);\n");
+    command(RUN_PLAYBACK);
+    PostQuitMessage(0);
+    ASSERT_EQ(ZAVOK_QUIT, wait().kind);  // a wait lost on a played event would end only with the script
+    expect_key('1');  // no line was read for the quit
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    PostQuitMessage(0);
+    ASSERT_EQ(ZAVOK_QUIT, wait().kind);
+    EXPECT_EQ(2, periodic_count) << "nor an event of a run";
+    EXPECT_TRUE(script_playing);
+
+    post_click(origin_x + 10, origin_y);
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind) << "the played event takes the place of the click";
+    EXPECT_EQ(ZAVOK_PERIODIC, wait().kind);
+    expect_key('2');
 }
 
 TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
