@@ -4,7 +4,7 @@
 #include <zavok.h>
 
 /* The whole picture. World coordinates: (0, 0) is the middle of the window, x grows to the
- * right and y upward, one unit per pixel; the window shows about x -296..297, y -246..247. */
+ * right and y upward, one unit per pixel; the window shows about x -297..297, y -247..248. */
 static void draw_scene(void) {
     ZAVOK_clear();                                                 /* white, with a thin black frame */
     ZAVOK_rectangle(COLOR_ICE_BLUE, -290, 240, 290, -60, 0);       /* sky (width 0: filled) */
