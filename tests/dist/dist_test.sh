@@ -48,9 +48,13 @@ foreign_dlls() {
     "$OBJDUMP" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | grep -viE '^(kernel32|user32|gdi32|msvcrt)\.dll$'
 }
 self_contained() {
-    local foreign
-    foreign=$(foreign_dlls "$1")
-    [ -z "$foreign" ] || { echo "    $1 imports: $foreign"; return 1; }
+    local program foreign status=0
+    for program in "$@"; do
+        [ -f "$program" ] || { echo "    no $program"; status=1; continue; }
+        foreign=$(foreign_dlls "$program")
+        [ -z "$foreign" ] || { echo "    $program imports: $foreign"; status=1; }
+    done
+    return $status
 }
 
 # The commands of the first sh block after the line starting with HEADING in a README (CR LF or
@@ -130,9 +134,7 @@ scenario_sdk() {
 
     if check "the examples build with the SDK README's commands, as a C-only CMake project" \
         runs_commands "$sdk" "$sdk/README.md" "## The examples"; then
-        for program in "$sdk"/examples/build/*.exe; do
-            check "$(basename "$program") needs no DLL beside it" self_contained "$program"
-        done
+        check "and need no DLL beside them" self_contained "$sdk"/examples/build/*.exe
         check "click_dots draws a dot where it is clicked" draws "$sdk/examples/build/click_dots.exe" click_dots \
             0 0 255,0,0 0 20 255,255,255
     fi
