@@ -2,10 +2,13 @@
 # its own name:
 #   Kartello-VERSION-win64.zip   kartello.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt
 #   ZAVOK-SDK-VERSION-win64.zip  the installed package (include/, lib/ with the CMake and
-#                                pkg-config files), examples/, cmake/ (the cross toolchain file),
-#                                README.md (the README's programming section), LICENSE.txt
+#                                pkg-config files), template/ (the starter project), examples/,
+#                                docs/ (the reference and the gallery as HTML pages, with their
+#                                pictures), cmake/ (the cross toolchain file), README.md,
+#                                LICENSE.txt
 # Run by the build's "dist" target (tools/package). Expects BUILD_DIR, SOURCE_DIR, VERSION,
-# CONFIG, GCC_VERSION (the compiler's) and KARTELLO (the built program).
+# CONFIG, GCC_VERSION (the compiler's), KARTELLO (the built program) and PYTHON (one that has
+# python3-markdown).
 set(dist ${BUILD_DIR}/dist)
 set(stage ${dist}/stage)
 set(kartello Kartello-${VERSION}-win64)
@@ -32,27 +35,24 @@ windows_text(${SOURCE_DIR}/docs/dist/third-party-notices.txt ${stage}/${kartello
 
 # ---- The SDK -----------------------------------------------------------------------------
 run("installing the package" ${CMAKE_COMMAND} --install ${BUILD_DIR} --config ${CONFIG} --prefix ${stage}/${sdk})
+file(COPY ${SOURCE_DIR}/template/ DESTINATION ${stage}/${sdk}/template PATTERN README.md EXCLUDE)
+windows_text(${SOURCE_DIR}/template/README.md ${stage}/${sdk}/template/README.md)
 file(COPY ${SOURCE_DIR}/examples/ DESTINATION ${stage}/${sdk}/examples)
 file(COPY ${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake DESTINATION ${stage}/${sdk}/cmake)
 windows_text(${SOURCE_DIR}/LICENSE ${stage}/${sdk}/LICENSE.txt)
-
-# The README's section on writing programs, whole, up to the next section.
-set(section_title "## Writing your own program on ZAVOK")
-file(READ ${SOURCE_DIR}/README.md readme)
-string(FIND "${readme}" "${section_title}\n" start)
-if(start LESS 0)
-  message(FATAL_ERROR "README.md has no section \"${section_title}\"")
-endif()
-string(SUBSTRING "${readme}" ${start} -1 section)
-string(LENGTH "${section_title}" title_length)
-string(SUBSTRING "${section}" ${title_length} -1 rest)
-string(FIND "${rest}" "\n## " end)
-if(end GREATER_EQUAL 0)
-  math(EXPR end "${end} + ${title_length} + 1")
-  string(SUBSTRING "${section}" 0 ${end} section)
-endif()
-set(ZAVOK_PROGRAMMING_SECTION "${section}")
 windows_text(${SOURCE_DIR}/docs/dist/sdk-readme.md.in ${stage}/${sdk}/README.md)
+
+# The reference and the gallery of examples, as pages that read offline, with the pictures they
+# show; links between them lead to each other's page, links into examples/ to the SDK's copy.
+set(pages)
+foreach(name reference examples)
+  if(EXISTS ${SOURCE_DIR}/docs/${name}.md)
+    list(APPEND pages ${SOURCE_DIR}/docs/${name}.md)
+  endif()
+endforeach()
+if(pages)
+  run("making the HTML pages" ${PYTHON} ${SOURCE_DIR}/cmake/html_pages.py ${stage}/${sdk}/docs "ZAVOK ${VERSION}" ${pages})
+endif()
 
 # ---- The zips ----------------------------------------------------------------------------
 foreach(folder ${kartello} ${sdk})

@@ -7,7 +7,7 @@ BUILD=${ZAVOK_BUILD_DIR:-$ROOT/build}
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
           imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
-          unzip pkgconf python3 libx11-6 libxdamage1 chromium)
+          unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium)
 
 # The faces the program's look relies on, each from a named package: Wine's own faces
 # (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the

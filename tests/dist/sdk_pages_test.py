@@ -1,0 +1,142 @@
+#!/usr/bin/python3
+"""The SDK's HTML pages as a reader opens them, offline: headless Chromium loads every page of
+the unpacked SDK's docs/ (each in a frame of one harness page, whose script reports what the
+browser made of it).
+
+    sdk_pages_test.py SDK_DOCS_FOLDER MARKDOWN_FOLDER
+
+- every picture loaded, at the size its PNG file has (a broken one has no size);
+- the text: every heading of the page's Markdown source is in the page's text, and outside code
+  blocks no Markdown markup shows (a code fence, a link or a table row left as typed);
+- every relative link leads to a file of the SDK, and its #anchor to a heading of that page.
+Runs in the current folder; the browser's wait is bounded.
+"""
+
+import html.parser
+import json
+import os
+import re
+import struct
+import subprocess
+import sys
+import urllib.parse
+
+BROWSER_SECONDS = 90
+LEFT_MARKUP = re.compile(r"```|\]\(|\|\s*:?-{3,}")
+failures = []
+
+
+def check(condition, description):
+    print(("ok: " if condition else "FAILED: ") + description)
+    if not condition:
+        failures.append(description)
+
+
+class Page(html.parser.HTMLParser):
+    """The links and element ids of one page."""
+    def __init__(self, path):
+        super().__init__()
+        self.links, self.ids = [], set()
+        with open(path, encoding="utf-8") as file:
+            self.feed(file.read())
+
+    def handle_starttag(self, tag, attributes):
+        attributes = dict(attributes)
+        if "id" in attributes:
+            self.ids.add(attributes["id"])
+        if tag == "a" and attributes.get("href"):
+            self.links.append(attributes["href"])
+
+
+def png_size(path):
+    """Width and height from a PNG file's header; None for a missing file or another kind."""
+    if not os.path.isfile(path):
+        return None
+    with open(path, "rb") as file:
+        header = file.read(24)
+    return struct.unpack(">II", header[16:24]) if header[:8] == b"\x89PNG\r\n\x1a\n" else None
+
+
+def markdown_headings(path):
+    """Each heading's text as a reader sees it: code marks, emphasis and link targets dropped."""
+    with open(path, encoding="utf-8") as file:
+        text = re.sub(r"^```.*?^```", "", file.read(), flags=re.MULTILINE | re.DOTALL)
+    headings = re.findall(r"^#{1,6}\s+(.+?)\s*#*\s*$", text, re.MULTILINE)
+    return [re.sub(r"\[([^\]]*)\]\([^)]*\)", r"\1", heading).replace("`", "").replace("**", "")
+            for heading in headings]
+
+
+def browse(pages):
+    """What Chromium shows of each page: its pictures (src, natural width and height) and text."""
+    frames = "".join('<iframe src="%s" width="1100" height="900"></iframe>\n' % urllib.parse.quote(os.path.abspath(page))
+                     for page in pages)
+    with open("harness.html", "w", encoding="utf-8") as file:
+        file.write("""<!DOCTYPE html><html><body><pre id="result"></pre>
+%s<script>
+function prose(page) {  // the text but for code blocks, which may show anything
+  var copy = page.body.cloneNode(true);
+  copy.querySelectorAll("pre").forEach(function (block) { block.remove(); });
+  return copy.textContent;
+}
+window.addEventListener("load", function () {
+  var seen = Array.prototype.map.call(document.querySelectorAll("iframe"), function (frame) {
+    var page = frame.contentDocument;
+    return {images: Array.prototype.map.call(page.images, function (image) {
+              return [image.getAttribute("src"), image.complete ? image.naturalWidth : 0, image.naturalHeight]; }),
+            text: page.body.innerText, prose: prose(page)};
+  });
+  document.getElementById("result").textContent = JSON.stringify(seen);
+});
+</script></body></html>
+""" % frames)
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+               "--disable-background-networking", "--disable-component-update", "--disable-sync",
+               "--allow-file-access-from-files", "--user-data-dir=" + os.path.abspath("profile"),
+               "--dump-dom", "file://" + os.path.abspath("harness.html")]
+    # The machine's own fonts: the private font setup of the Wine runs has none for the browser,
+    # which would then lay out no text at all.
+    environment = {name: value for name, value in os.environ.items() if name != "FONTCONFIG_FILE"}
+    dom = subprocess.run(command, capture_output=True, timeout=BROWSER_SECONDS, env=environment).stdout.decode("utf-8")
+    found = re.search(r'<pre id="result">(.*?)</pre>', dom, re.DOTALL)
+    return json.loads(html.unescape(found.group(1))) if found and found.group(1) else None
+
+
+def main(docs, markdown_folder):
+    pages = sorted(os.path.join(docs, name) for name in os.listdir(docs) if name.endswith(".html"))
+    check(pages, "the SDK has pages in %s" % docs)
+    seen = browse(pages) if pages else []
+    check(seen is not None and len(seen) == len(pages), "Chromium opened every page")
+    for page, shown in zip(pages, seen or []):
+        name = os.path.basename(page)
+        images = [(src, (width, height), png_size(os.path.join(docs, urllib.parse.unquote(src))))
+                  for src, width, height in shown["images"]]
+        broken = [src for src, shown_size, size in images if size is None or shown_size != size]
+        check(images and not broken, "%s: all %d pictures show, each at its own size%s"
+              % (name, len(images), "; broken: %s" % broken if broken else ""))
+
+        source = os.path.join(markdown_folder, os.path.splitext(name)[0] + ".md")
+        headings = markdown_headings(source) if os.path.isfile(source) else []
+        missing = [heading for heading in headings if heading not in shown["text"]]
+        markup = LEFT_MARKUP.findall(shown["prose"])
+        check(headings and not missing and not markup, "%s: the text of its %d headings, no markup left%s"
+              % (name, len(headings), "; missing %s, markup %s" % (missing, markup) if missing or markup else ""))
+
+        dead = []
+        for link in Page(page).links:
+            parts = urllib.parse.urlsplit(link)
+            if parts.scheme or parts.netloc:
+                continue
+            target = os.path.normpath(os.path.join(docs, urllib.parse.unquote(parts.path))) if parts.path else page
+            if not os.path.exists(target) or parts.fragment and (
+                    not target.endswith(".html") or parts.fragment not in Page(target).ids):
+                dead.append(link)
+        check(not dead, "%s: every link leads somewhere%s" % (name, "; dead: %s" % dead if dead else ""))
+    print("all passed" if not failures else "%d failed" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        print(__doc__.strip().splitlines()[4].strip(), file=sys.stderr)
+        sys.exit(2)
+    sys.exit(main(sys.argv[1], sys.argv[2]))
