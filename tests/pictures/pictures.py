@@ -237,15 +237,16 @@ def remake(cases: list, replays: Replays, build: str) -> int:
         golden = golden_folder(case)
         kept = [(os.path.join(golden, "%04d.png" % n), n) for n in case.golden_numbers(events)]
         kept += [(os.path.join(PICTURES, p), n) for n, p in case.pictures_by_number(events).items()]
-        shutil.rmtree(golden, ignore_errors=True)
         for path, number in kept:
             source = os.path.join(frames, "%04d.png" % number)
             if not os.path.isfile(source):
                 raise ReplayError("%s has no frame %04d" % (case.name, number))
             if not os.path.isfile(path) or not filecmp.cmp(source, path, shallow=False):
                 changed.append("%s: %s (review: %s)" % (case.name, os.path.relpath(path, ROOT), page))
+        shutil.rmtree(golden, ignore_errors=True)
+        for path, number in kept:
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            shutil.copyfile(source, path)
+            shutil.copyfile(os.path.join(frames, "%04d.png" % number), path)
         print("%s: %d frames kept" % (case.name, len(kept)))
     with open(os.path.join(review, "index.html"), "w") as index:
         index.write("<!DOCTYPE html><meta charset=utf-8><title>Picture cases</title><h1>Picture cases</h1><ul>\n")

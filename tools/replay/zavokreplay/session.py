@@ -148,8 +148,11 @@ class Session:
 
     def _start_helper(self) -> None:
         settings = self.settings
+        # The time comes from a file, which a program started later in the session reads when it
+        # starts (start_program): Wine gives a program it starts its own Unix environment.
+        self._write_time(settings)
         environment = dict(self.environment, LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME_FMT="%s",
-                           FAKETIME=str(settings.time_seconds), FAKETIME_DONT_FAKE_MONOTONIC="1",
+                           FAKETIME_TIMESTAMP_FILE=self.prefix + ".time", FAKETIME_DONT_FAKE_MONOTONIC="1",
                            # File times stay real: Wine compares them to decide whether its
                            # prefix needs updating.
                            NO_FAKE_STAT="1")
@@ -172,8 +175,16 @@ class Session:
         if self.damage is not None:
             self.damage.close()
             self.damage = None
-        self._command("start %d %s" % (settings.time_seconds, windows_path(settings.program)))
+        self._write_time(settings)
+        self._command("start " + windows_path(settings.program))
         self._program_started()
+
+    def _write_time(self, settings: Settings) -> None:
+        try:
+            with open(self.prefix + ".time", "w") as file:
+                file.write("%d\n" % settings.time_seconds)
+        except OSError:
+            raise ReplayError("cannot write the replay's time to %s.time" % self.prefix) from None
 
     def _program_started(self) -> None:
         self._expect("ready", START_TIMEOUT_S)
@@ -324,6 +335,8 @@ class Session:
             self.xvfb = None
         if self.prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
+            if os.path.exists(self.prefix + ".time"):
+                os.remove(self.prefix + ".time")
             self.prefix = ""
 
     def __enter__(self):
