@@ -37,7 +37,7 @@ constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
 constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
 
-constexpr size_t COMMAND_LIMIT = 1024;
+constexpr size_t COMMAND_LIMIT = 1024;  // a command line: a program's path, an answer to a dialog
 
 void answer(const std::string &line) {
     std::fwrite(line.data(), 1, line.size(), stdout);

@@ -16,7 +16,6 @@ import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
-from typing import List
 
 from .xdamage import DamageWatch, XDamageError
 
@@ -44,7 +43,7 @@ class Settings:
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
     frame_timeout_ms: int = FRAME_TIMEOUT_MS
     # What the user types into the program's line-input dialogs (ZAVOK_gets), one per dialog, in order.
-    answers: List[str] = field(default_factory=list)
+    answers: list = field(default_factory=list)
 
 
 @dataclass
