@@ -1,12 +1,12 @@
 /* spiral: a turtle walks a square spiral, turning a little more than a right angle after each
- * step, which grows by four pixels; every step is one periodic event. Type s to take one step
+ * step, which grows by six pixels; every step is one periodic event. Type s to take one step
  * (ANIMATE_STEP), r to run (ANIMATE_RUN), h to halt (ANIMATE_HALT), c to start again. */
 #include <zavok.h>
 
 #include <math.h>
 
 #define PI 3.14159265358979
-#define MAX_STEPS 60
+#define MAX_STEPS 40
 
 typedef struct {
     double x, y, heading; /* position, and direction in degrees (0 is to the right) */
@@ -25,7 +25,7 @@ static void start(Turtle *turtle) {
 /* Moves forward, drawing, then turns left. The colour goes through the palette from 2 (red)
  * to 23 and round again, leaving out black and white. */
 static void step(Turtle *turtle) {
-    double length = 6 + 4 * turtle->steps;
+    double length = 6 + 6 * turtle->steps;
     double x = turtle->x + length * cos(turtle->heading * PI / 180);
     double y = turtle->y + length * sin(turtle->heading * PI / 180);
     if (turtle->steps >= MAX_STEPS) return;
