@@ -154,7 +154,10 @@ class Session:
                            FAKETIME_TIMESTAMP_FILE=self.prefix + ".time", FAKETIME_DONT_FAKE_MONOTONIC="1",
                            # File times stay real: Wine compares them to decide whether its
                            # prefix needs updating.
-                           NO_FAKE_STAT="1")
+                           NO_FAKE_STAT="1",
+                           # Local time is UTC too, whatever the machine's zone: a program that
+                           # shows the local time draws the same on every machine.
+                           TZ="UTC")
         self.helper = subprocess.Popen(["wine", self.helper_path(), windows_path(settings.program),
                                         str(settings.frame_timeout_ms)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
