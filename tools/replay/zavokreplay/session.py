@@ -253,6 +253,19 @@ class Session:
         come. So the damage reports seen so far are dropped and the program is made to paint
         once more: whatever reaches the server from then on carries the frame, and the first
         damage inside the client area says it is there."""
+        self._settle(command)
+        timeout_s = self.settings.frame_timeout_ms / 1000
+        self.damage.forget()
+        self._command("await")
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
+            raise ReplayError("the program's paint did not reach the display")
+        self._command("read")
+        return self._picture()
+
+    def _settle(self, command: str) -> None:
+        """Gives the command (await or play) and waits until the program is back in its wait,
+        answering each dialog it shows on the way with the next of the settings' answers."""
         timeout_s = self.settings.frame_timeout_ms / 1000
         self._command(command)
         while True:
@@ -265,13 +278,6 @@ class Session:
             reply = self.settings.answers[len(self.answered)]
             self.answered.append((prompt, reply))
             self._command("answer " + reply)
-        self.damage.forget()
-        self._command("await")
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
-        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
-            raise ReplayError("the program's paint did not reach the display")
-        self._command("read")
-        return self._picture()
 
     def frame(self) -> Picture:
         """The window once the program is back waiting for input, with no event given."""
@@ -280,6 +286,11 @@ class Session:
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
         return self._painted("play")
+
+    def step(self, number: int) -> None:
+        """As frame() (number 0) or play_one(), without reading the window: much cheaper, for a
+        frame that nobody looks at."""
+        self._settle("play" if number > 0 else "await")
 
     def text(self):
         """The lines of the program's text window and whether it had to be shown to read them
