@@ -31,6 +31,7 @@ class Replay:
     script: str  # the script file as given
     events: int  # how many events the script plays
     final_only: bool = False
+    keep: frozenset = None  # the frames kept besides the last one; None: all (unless final_only)
     read_text: bool = False  # read the text window's lines with each frame
     text_shown: bool = False  # the text window had to be shown to be read
     started: float = field(default_factory=time.monotonic)
@@ -43,8 +44,11 @@ class Replay:
         return self.events / spent if self.events > 0 and spent > 0 else 0.0
 
     def kept(self, number: int) -> bool:
-        """Whether frame `number` is one the replay keeps (all, or with final_only the last)."""
-        return not self.final_only or number == self.events
+        """Whether frame `number` is one the replay keeps: all, or the last and those of keep, or
+        with final_only the last alone. A frame not kept is not even read from the window."""
+        if number == self.events or (self.keep is None and not self.final_only):
+            return True
+        return not self.final_only and number in self.keep
 
 
 class Observer:
@@ -69,34 +73,51 @@ def read_script(path: str) -> int:
     return count_events(data)
 
 
-def run(replay: Replay, observers) -> None:
+def run(replay: Replay, observers, session: Session = None) -> None:
     """Plays every event of the script and hands each frame (0000 before the first event) to the
-    observers in order."""
+    observers in order, in a session of its own; or in the session given, where it starts the
+    replay's program (Session.start_program) unless the session's own first program is still
+    waiting for its replay."""
     if replay.events > MAX_EVENTS:
         raise ReplayError("the script holds %d events, more than the %d this tool replays" % (replay.events, MAX_EVENTS))
     for observer in observers:
         observer.started(replay)
-    with Session(replay.settings) as session:
-        for number in range(replay.events + 1):
-            try:
-                picture = session.play_one() if number > 0 else session.frame()
-            except ReplayError as error:
-                raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-            frame = Frame(number, picture.width, picture.height, picture.rgb)
-            if replay.read_text:
-                try:
-                    frame.text, shown = session.text()
-                except ReplayError as error:
-                    raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-                replay.text_shown = replay.text_shown or shown
-            replay.last_frame = time.monotonic()
-            if number == 0:
-                replay.first_frame = replay.last_frame
-            for observer in observers:
-                observer.frame(replay, frame)
-        session.quit()
+    if session is None:
+        with Session(replay.settings) as own:
+            _play(replay, observers, own)
+    else:
+        if not session.program_running:
+            session.start_program(replay.settings)
+        elif session.settings is not replay.settings:
+            raise ReplayError("the session runs another program")
+        _play(replay, observers, session)
     for observer in observers:
         observer.finished(replay)
+
+
+def _play(replay: Replay, observers, session: Session) -> None:
+    for number in range(replay.events + 1):
+        looked_at = replay.kept(number) or replay.read_text
+        try:
+            if looked_at:
+                picture = session.play_one() if number > 0 else session.frame()
+            else:
+                session.step(number)
+        except ReplayError as error:
+            raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
+        frame = Frame(number, picture.width, picture.height, picture.rgb) if looked_at else Frame(number, 0, 0, b"")
+        if replay.read_text:
+            try:
+                frame.text, shown = session.text()
+            except ReplayError as error:
+                raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
+            replay.text_shown = replay.text_shown or shown
+        replay.last_frame = time.monotonic()
+        if number == 0:
+            replay.first_frame = replay.last_frame
+        for observer in observers:
+            observer.frame(replay, frame)
+    session.quit()
 
 
 # ---- The observers of the command line ------------------------------------------------------

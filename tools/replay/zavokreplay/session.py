@@ -42,6 +42,8 @@ class Settings:
     work: str  # the program's working folder (holds ZAVOK.SCR)
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
     frame_timeout_ms: int = FRAME_TIMEOUT_MS
+    # What the user types into the program's line-input dialogs (ZAVOK_gets), one per dialog, in order.
+    answers: list = field(default_factory=list)
 
 
 @dataclass
@@ -61,6 +63,8 @@ class Session:
     buffer: bytes = b""
     damage: DamageWatch = None
     client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
+    answered: list = field(default_factory=list)  # the dialogs answered: (prompt, answer) in order
+    program_running: bool = False  # started and not yet quit
 
     # ---- Starting -------------------------------------------------------------------------
     def start(self) -> None:
@@ -143,16 +147,50 @@ class Session:
 
     def _start_helper(self) -> None:
         settings = self.settings
+        # The time comes from a file, which a program started later in the session reads when it
+        # starts (start_program): Wine gives a program it starts its own Unix environment.
+        self._write_time(settings)
         environment = dict(self.environment, LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME_FMT="%s",
-                           FAKETIME=str(settings.time_seconds), FAKETIME_DONT_FAKE_MONOTONIC="1",
+                           FAKETIME_TIMESTAMP_FILE=self.prefix + ".time", FAKETIME_DONT_FAKE_MONOTONIC="1",
                            # File times stay real: Wine compares them to decide whether its
                            # prefix needs updating.
-                           NO_FAKE_STAT="1")
+                           NO_FAKE_STAT="1",
+                           # Local time is UTC too, whatever the machine's zone: a program that
+                           # shows the local time draws the same on every machine.
+                           TZ="UTC")
         self.helper = subprocess.Popen(["wine", self.helper_path(), windows_path(settings.program),
                                         str(settings.frame_timeout_ms)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                        cwd=settings.work, env=environment, start_new_session=True)
+        self._program_started()
+
+    def start_program(self, settings: Settings) -> None:
+        """Once the program before has quit: starts settings.program in the same session (same
+        display, prefix and Wine), from settings.work, at settings.time_seconds; so a run of many
+        short replays pays for the session's start only once."""
+        if self.program_running:
+            raise ReplayError("the session's program has not quit yet")
+        if os.path.abspath(settings.work) != os.path.abspath(self.settings.work):
+            raise ReplayError("a program of the same session runs in the session's working folder")
+        self.settings = settings
+        self.answered = []
+        if self.damage is not None:
+            self.damage.close()
+            self.damage = None
+        self._write_time(settings)
+        self._command("start " + windows_path(settings.program))
+        self._program_started()
+
+    def _write_time(self, settings: Settings) -> None:
+        try:
+            with open(self.prefix + ".time", "w") as file:
+                file.write("%d\n" % settings.time_seconds)
+        except OSError:
+            raise ReplayError("cannot write the replay's time to %s.time" % self.prefix) from None
+
+    def _program_started(self) -> None:
         self._expect("ready", START_TIMEOUT_S)
+        self.program_running = True
         self._command("rects")
         numbers = [int(number) for number in self._expect("rects", ANSWER_SLACK_S).split()[1:]]
         if len(numbers) != 8:
@@ -183,11 +221,12 @@ class Session:
         line, self.buffer = self.buffer.split(b"\n", 1)
         return line.decode(errors="replace").rstrip("\r")
 
-    def _expect(self, word: str, timeout_s: float) -> str:
+    def _expect(self, words, timeout_s: float) -> str:
+        """The helper's next answer, which must begin with the word (or one of the words) given."""
         line = self._line(time.monotonic() + timeout_s)
         if line.startswith("error "):
             raise ReplayError(line[len("error "):])
-        if line.split(" ", 1)[0] != word:
+        if line.split(" ", 1)[0] not in ((words,) if isinstance(words, str) else words):
             raise ReplayError("the replay helper said \"%s\"" % line[:80])
         return line
 
@@ -214,9 +253,8 @@ class Session:
         come. So the damage reports seen so far are dropped and the program is made to paint
         once more: whatever reaches the server from then on carries the frame, and the first
         damage inside the client area says it is there."""
+        self._settle(command)
         timeout_s = self.settings.frame_timeout_ms / 1000
-        self._command(command)
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
         self.damage.forget()
         self._command("await")
         self._expect("painted", timeout_s + ANSWER_SLACK_S)
@@ -225,6 +263,22 @@ class Session:
         self._command("read")
         return self._picture()
 
+    def _settle(self, command: str) -> None:
+        """Gives the command (await or play) and waits until the program is back in its wait,
+        answering each dialog it shows on the way with the next of the settings' answers."""
+        timeout_s = self.settings.frame_timeout_ms / 1000
+        self._command(command)
+        while True:
+            said = self._expect(("painted", "dialog"), timeout_s + ANSWER_SLACK_S)
+            if said == "painted":
+                break
+            prompt = said[len("dialog "):]
+            if len(self.answered) >= len(self.settings.answers):
+                raise ReplayError("the program asks \"%s\" in a dialog, and the replay has no answer left for it" % prompt)
+            reply = self.settings.answers[len(self.answered)]
+            self.answered.append((prompt, reply))
+            self._command("answer " + reply)
+
     def frame(self) -> Picture:
         """The window once the program is back waiting for input, with no event given."""
         return self._painted("await")
@@ -232,6 +286,11 @@ class Session:
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
         return self._painted("play")
+
+    def step(self, number: int) -> None:
+        """As frame() (number 0) or play_one(), without reading the window: much cheaper, for a
+        frame that nobody looks at."""
+        self._settle("play" if number > 0 else "await")
 
     def text(self):
         """The lines of the program's text window and whether it had to be shown to read them
@@ -248,6 +307,7 @@ class Session:
     def quit(self) -> int:
         """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
         self._command("quit")
+        self.program_running = False
         return int(self._expect("quit", STOP_TIMEOUT_S).split()[1])
 
     # ---- Ending -----------------------------------------------------------------------------
@@ -288,6 +348,8 @@ class Session:
             self.xvfb = None
         if self.prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
+            if os.path.exists(self.prefix + ".time"):
+                os.remove(self.prefix + ".time")
             self.prefix = ""
 
     def __enter__(self):
