@@ -1,6 +1,6 @@
 /* bouncing_ball: a ball that moves on every periodic event (ten times a second) and bounces
- * off the edges of the visible area. The space bar halts and resumes it; closing the window
- * ends the program. */
+ * off the edges of the visible area. A click puts the ball where you click, heading up and to
+ * the right; the space bar halts and resumes it; closing the window ends the program. */
 #include <zavok.h>
 
 /* Half the visible client area, a little inside its edges. */
@@ -31,7 +31,7 @@ static void draw_frame(const Ball *ball, int running) {
     ZAVOK_rectangle(COLOR_GRAY_20, -HALF_WIDTH, -HALF_HEIGHT, HALF_WIDTH, HALF_HEIGHT, 2);
     ZAVOK_circle(COLOR_ORANGE, ball->x, ball->y, RADIUS);
     ZAVOK_text(COLOR_GRAY_50, -HALF_WIDTH + 10, HALF_HEIGHT - 24, 14,
-               running ? "Space halts the ball" : "Space resumes the ball");
+               running ? "Space halts the ball; a click moves it" : "Space resumes the ball");
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
@@ -51,6 +51,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
         event = ZAVOK_await_event(&x, &y, &key);
         if (event == ZAVOK_PERIODIC) {
             move_ball(&ball);
+        } else if (event == ZAVOK_MOUSE) {
+            ball.x = x;
+            ball.y = y;
+            ball.dx = 7;
+            ball.dy = 5;
         } else if (event == ZAVOK_KBD && key == ' ') {
             running = !running;
             ZAVOK_animate(running ? ANIMATE_RUN : ANIMATE_HALT);

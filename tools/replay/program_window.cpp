@@ -33,6 +33,8 @@ constexpr DWORD POLL_MS = 1;
 
 struct Search {
     DWORD process_id;
+    const char *class_name;
+    const char *title;  // null: any
     HWND found;
 };
 
@@ -45,9 +47,17 @@ BOOL CALLBACK match_window(HWND window, LPARAM parameter) {
     char title[64] = {};
     GetClassNameA(window, name, sizeof name);
     GetWindowTextA(window, title, sizeof title);
-    if (std::strcmp(name, "DrawWndClass") != 0 || std::strcmp(title, "ZAVOK Graphics") != 0) return TRUE;
+    if (std::strcmp(name, search.class_name) != 0) return TRUE;
+    if (search.title != nullptr && std::strcmp(title, search.title) != 0) return TRUE;
+    if (!IsWindowVisible(window)) return TRUE;
     search.found = window;
     return FALSE;
+}
+
+HWND find_window(const ProgramWindow &program, const char *class_name, const char *title) {
+    Search search = {program.process.dwProcessId, class_name, title, nullptr};
+    EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 DWORD elapsed_since(DWORD start) { return GetTickCount() - start; }
@@ -68,12 +78,8 @@ std::string start_program(ProgramWindow &program, const std::string &path, DWORD
     }
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search = {program.process.dwProcessId, nullptr};
-        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr && IsWindowVisible(search.found)) {
-            program.window = search.found;
-            return "";
-        }
+        program.window = find_window(program, "DrawWndClass", "ZAVOK Graphics");
+        if (program.window != nullptr) return "";
         if (!program_running(program)) return path + " ended without opening a \"ZAVOK Graphics\" window";
         if (elapsed_since(start) > timeout_ms) return path + " opened no \"ZAVOK Graphics\" window";
         Sleep(20);
@@ -101,6 +107,33 @@ std::string await_frame(const ProgramWindow &program, DWORD timeout_ms) {
 
 std::string play_one(const ProgramWindow &program) {
     if (!PostMessageA(program.window, WM_COMMAND, RUN_PLAY_ONE, 0)) return "cannot give the program Play One";
+    return "";
+}
+
+HWND program_dialog(const ProgramWindow &program) { return find_window(program, "#32770", nullptr); }
+
+std::string dialog_prompt(HWND dialog) {
+    std::string prompt;
+    for (HWND label = FindWindowExA(dialog, nullptr, "Static", nullptr); label != nullptr;
+         label = FindWindowExA(dialog, label, "Static", nullptr)) {
+        char text[256] = {};
+        GetWindowTextA(label, text, sizeof text);
+        if (!prompt.empty()) prompt += ' ';
+        prompt += text;
+    }
+    return prompt.substr(0, prompt.find_last_not_of(' ') + 1);
+}
+
+std::string answer_dialog(HWND dialog, const std::string &text) {
+    const HWND field = FindWindowExA(dialog, nullptr, "Edit", nullptr);
+    if (field == nullptr) return "the dialog has no field to type the answer into";
+    for (const char character : text) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(character), 1);
+    // The default button is what Return presses.
+    DWORD_PTR default_id = 0;
+    SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_NORMAL, 5000, &default_id);
+    const int id = HIWORD(default_id) == DC_HASDEFID ? LOWORD(default_id) : IDOK;
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))))
+        return "cannot press the dialog's button";
     return "";
 }
 

@@ -27,6 +27,13 @@ std::string start_program(ProgramWindow &program, const std::string &path, DWORD
 std::string await_frame(const ProgramWindow &program, DWORD timeout_ms);
 // Gives the Run menu's Play One command (the same command as Ctrl+O).
 std::string play_one(const ProgramWindow &program);
+// The modal dialog the program shows (a visible "#32770" window of its process), or null.
+HWND program_dialog(const ProgramWindow &program);
+// The dialog's prompt: the text of its static controls, trailing spaces dropped.
+std::string dialog_prompt(HWND dialog);
+// Answers the dialog as its user would: types the text into its edit field and presses its
+// default button.
+std::string answer_dialog(HWND dialog, const std::string &text);
 std::string read_frame(const ProgramWindow &program, Frame &frame);
 // The window's outer and client rectangles in desktop coordinates: "L T R B L T R B".
 std::string window_rectangles(const ProgramWindow &program);

@@ -1,8 +1,11 @@
 // The Win32 half of tools/zavok-replay: runs inside the replay's Wine session, starts the
 // program, and answers one command a line on its standard input:
 //   await   waits until the program has painted its window after what it was doing and is back
-//           in its wait (no event given); answers "painted"
+//           in its wait (no event given); answers "painted", or "dialog PROMPT" when the program
+//           waits in a modal dialog instead (ZAVOK_gets), which a script's events cannot answer
 //   play    gives Play One, then as await
+//   answer TEXT  types TEXT into the dialog's field and presses its default button, as the
+//           user would; then as await
 //   read    the client area's pixels: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3
 //           bytes of RGB rows, top row first
 //   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
@@ -11,6 +14,8 @@
 //           when the window was hidden and had to be shown to be read (a change the program
 //           sees), 0 otherwise; "text none" when the program has no text window
 //   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
+//   start SECONDS PROGRAM.exe  after quit: starts another program, which sees the calendar time
+//           SECONDS (since 1970, through the session's libfaketime); answers "ready" as at start
 // It first says "ready" once the program's graphics window is on the screen. Any failure is
 // answered "error REASON", after which the helper ends the program and itself. Every answer is
 // one line.
@@ -32,6 +37,8 @@ constexpr DWORD START_TIMEOUT_MS = 30000;
 constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
 constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
+
+constexpr size_t COMMAND_LIMIT = 1024;
 
 void answer(const std::string &line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -90,6 +97,15 @@ std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
     return written ? "" : "cannot hand the text over";
 }
 
+// Answers await: "painted" once the program is back in its wait, or "dialog PROMPT".
+std::string answer_painted(const ProgramWindow &program, DWORD timeout_ms) {
+    const std::string reason = await_frame(program, timeout_ms);
+    if (!reason.empty()) return reason;
+    const HWND dialog = program_dialog(program);
+    answer(dialog != nullptr ? "dialog " + dialog_prompt(dialog) : "painted");
+    return "";
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -105,15 +121,19 @@ int main(int argc, char **argv) {
     answer("ready");
 
     Frame frame;
-    char line[64];
+    static char line[COMMAND_LIMIT];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
         const std::string command = line;
-        if (command == "await" || command == "play") {
-            if (command == "play") reason = play_one(program);
-            if (reason.empty()) reason = await_frame(program, frame_timeout_ms);
+        if (command == "await" || command == "play" || command.rfind("answer ", 0) == 0) {
+            if (command == "play") {
+                reason = play_one(program);
+            } else if (command != "await") {
+                const HWND dialog = program_dialog(program);
+                reason = dialog == nullptr ? "the program shows no dialog to answer" : answer_dialog(dialog, command.substr(7));
+            }
+            if (reason.empty()) reason = answer_painted(program, frame_timeout_ms);
             if (!reason.empty()) return fail(program, reason);
-            answer("painted");
         } else if (command == "read") {
             reason = read_frame(program, frame);
             if (!reason.empty()) return fail(program, reason);
@@ -125,7 +145,13 @@ int main(int argc, char **argv) {
             if (!reason.empty()) return fail(program, reason);
         } else if (command == "quit") {
             answer("quit " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
-            return 0;
+        } else if (command.rfind("start ", 0) == 0 && program.process.hProcess == nullptr) {
+            const size_t space = command.find(' ', 6);
+            if (space == std::string::npos) return fail(program, "usage: start SECONDS PROGRAM.exe");
+            SetEnvironmentVariableA("FAKETIME", command.substr(6, space - 6).c_str());
+            reason = start_program(program, command.substr(space + 1), START_TIMEOUT_MS);
+            if (!reason.empty()) return fail(program, reason);
+            answer("ready");
         } else {
             return fail(program, "unknown command \"" + command + "\"");
         }

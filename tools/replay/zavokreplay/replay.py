@@ -69,34 +69,47 @@ def read_script(path: str) -> int:
     return count_events(data)
 
 
-def run(replay: Replay, observers) -> None:
+def run(replay: Replay, observers, session: Session = None) -> None:
     """Plays every event of the script and hands each frame (0000 before the first event) to the
-    observers in order."""
+    observers in order, in a session of its own; or in the session given, where it starts the
+    replay's program (Session.start_program) unless the session's own first program is still
+    waiting for its replay."""
     if replay.events > MAX_EVENTS:
         raise ReplayError("the script holds %d events, more than the %d this tool replays" % (replay.events, MAX_EVENTS))
     for observer in observers:
         observer.started(replay)
-    with Session(replay.settings) as session:
-        for number in range(replay.events + 1):
-            try:
-                picture = session.play_one() if number > 0 else session.frame()
-            except ReplayError as error:
-                raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-            frame = Frame(number, picture.width, picture.height, picture.rgb)
-            if replay.read_text:
-                try:
-                    frame.text, shown = session.text()
-                except ReplayError as error:
-                    raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-                replay.text_shown = replay.text_shown or shown
-            replay.last_frame = time.monotonic()
-            if number == 0:
-                replay.first_frame = replay.last_frame
-            for observer in observers:
-                observer.frame(replay, frame)
-        session.quit()
+    if session is None:
+        with Session(replay.settings) as own:
+            _play(replay, observers, own)
+    else:
+        if not session.program_running:
+            session.start_program(replay.settings)
+        elif session.settings is not replay.settings:
+            raise ReplayError("the session runs another program")
+        _play(replay, observers, session)
     for observer in observers:
         observer.finished(replay)
+
+
+def _play(replay: Replay, observers, session: Session) -> None:
+    for number in range(replay.events + 1):
+        try:
+            picture = session.play_one() if number > 0 else session.frame()
+        except ReplayError as error:
+            raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
+        frame = Frame(number, picture.width, picture.height, picture.rgb)
+        if replay.read_text:
+            try:
+                frame.text, shown = session.text()
+            except ReplayError as error:
+                raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
+            replay.text_shown = replay.text_shown or shown
+        replay.last_frame = time.monotonic()
+        if number == 0:
+            replay.first_frame = replay.last_frame
+        for observer in observers:
+            observer.frame(replay, frame)
+    session.quit()
 
 
 # ---- The observers of the command line ------------------------------------------------------

@@ -16,6 +16,7 @@ import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
+from typing import List
 
 from .xdamage import DamageWatch, XDamageError
 
@@ -42,6 +43,8 @@ class Settings:
     work: str  # the program's working folder (holds ZAVOK.SCR)
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
     frame_timeout_ms: int = FRAME_TIMEOUT_MS
+    # What the user types into the program's line-input dialogs (ZAVOK_gets), one per dialog, in order.
+    answers: List[str] = field(default_factory=list)
 
 
 @dataclass
@@ -61,6 +64,8 @@ class Session:
     buffer: bytes = b""
     damage: DamageWatch = None
     client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
+    answered: list = field(default_factory=list)  # the dialogs answered: (prompt, answer) in order
+    program_running: bool = False  # started and not yet quit
 
     # ---- Starting -------------------------------------------------------------------------
     def start(self) -> None:
@@ -152,7 +157,27 @@ class Session:
                                         str(settings.frame_timeout_ms)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                        cwd=settings.work, env=environment, start_new_session=True)
+        self._program_started()
+
+    def start_program(self, settings: Settings) -> None:
+        """Once the program before has quit: starts settings.program in the same session (same
+        display, prefix and Wine), from settings.work, at settings.time_seconds; so a run of many
+        short replays pays for the session's start only once."""
+        if self.program_running:
+            raise ReplayError("the session's program has not quit yet")
+        if os.path.abspath(settings.work) != os.path.abspath(self.settings.work):
+            raise ReplayError("a program of the same session runs in the session's working folder")
+        self.settings = settings
+        self.answered = []
+        if self.damage is not None:
+            self.damage.close()
+            self.damage = None
+        self._command("start %d %s" % (settings.time_seconds, windows_path(settings.program)))
+        self._program_started()
+
+    def _program_started(self) -> None:
         self._expect("ready", START_TIMEOUT_S)
+        self.program_running = True
         self._command("rects")
         numbers = [int(number) for number in self._expect("rects", ANSWER_SLACK_S).split()[1:]]
         if len(numbers) != 8:
@@ -183,11 +208,12 @@ class Session:
         line, self.buffer = self.buffer.split(b"\n", 1)
         return line.decode(errors="replace").rstrip("\r")
 
-    def _expect(self, word: str, timeout_s: float) -> str:
+    def _expect(self, words, timeout_s: float) -> str:
+        """The helper's next answer, which must begin with the word (or one of the words) given."""
         line = self._line(time.monotonic() + timeout_s)
         if line.startswith("error "):
             raise ReplayError(line[len("error "):])
-        if line.split(" ", 1)[0] != word:
+        if line.split(" ", 1)[0] not in ((words,) if isinstance(words, str) else words):
             raise ReplayError("the replay helper said \"%s\"" % line[:80])
         return line
 
@@ -216,7 +242,16 @@ class Session:
         damage inside the client area says it is there."""
         timeout_s = self.settings.frame_timeout_ms / 1000
         self._command(command)
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        while True:
+            said = self._expect(("painted", "dialog"), timeout_s + ANSWER_SLACK_S)
+            if said == "painted":
+                break
+            prompt = said[len("dialog "):]
+            if len(self.answered) >= len(self.settings.answers):
+                raise ReplayError("the program asks \"%s\" in a dialog, and the replay has no answer left for it" % prompt)
+            reply = self.settings.answers[len(self.answered)]
+            self.answered.append((prompt, reply))
+            self._command("answer " + reply)
         self.damage.forget()
         self._command("await")
         self._expect("painted", timeout_s + ANSWER_SLACK_S)
@@ -248,6 +283,7 @@ class Session:
     def quit(self) -> int:
         """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
         self._command("quit")
+        self.program_running = False
         return int(self._expect("quit", STOP_TIMEOUT_S).split()[1])
 
     # ---- Ending -----------------------------------------------------------------------------
