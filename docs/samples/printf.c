@@ -12,7 +12,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     /* reference: begin */
     ZAVOK_printf("Hello from ZAVOK_printf\n");
     ZAVOK_printf("%d + %d = %d\n", 2, 2, 2 + 2);
-    ZAVOK_printf("one\ntwo\n");  /* ONE line: the inner newline shows as a box */
+    ZAVOK_printf("one\ntwo\n");  /* ONE line: the inner newline is drawn as a sign */
     ZAVOK_text(COLOR_BLACK, -100, 0, 20, "one\ntwo");  /* two lines in the graphics window */
     /* reference: end */
 
