@@ -10,7 +10,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     ZAVOK_clear();
 
     /* reference: begin */
-    ZAVOK_line(COLOR_GRAY_50, -297, 0, 298, 0, 1);  /* the x axis */
+    ZAVOK_line(COLOR_GRAY_50, -297, 0, 298, 0, 1);  /* the x axis (a thin line leaves out its end) */
     ZAVOK_line(COLOR_GRAY_50, 0, 248, 0, -248, 1);  /* the y axis */
     ZAVOK_text(COLOR_BLACK, 4, 2, 14, "(0, 0)");
     ZAVOK_text(COLOR_BLACK, 284, 2, 14, "x");
