@@ -126,8 +126,9 @@ class Replays:
         self.work = tempfile.mkdtemp(prefix="zavok-pictures.")
         self.session = None
 
-    def replay(self, case: Case, outdir: str, expect: str = None, report: str = None, final_only: bool = False):
-        """Replays the case into outdir; returns the Checker (or None without expect)."""
+    def replay(self, case: Case, outdir: str, expect: str = None, report: str = None, keep: frozenset = None):
+        """Replays the case into outdir, keeping the frames of keep and the last one (None: all);
+        returns the Checker (or None without expect)."""
         program = self.programs.get(case.program)
         if program is None or not os.path.isfile(program):
             raise ReplayError("no program %s in the build (%s)" % (case.program, program or "not a target"))
@@ -136,7 +137,7 @@ class Replays:
         shutil.copyfile(script, os.path.join(self.work, "ZAVOK.SCR"))
         settings = Settings(root=ROOT, build=self.build, program=os.path.abspath(program), work=self.work,
                             time_seconds=case.seconds(), answers=case.answers)
-        replay = replaying.Replay(settings, script, events, final_only=final_only)
+        replay = replaying.Replay(settings, script, events, keep=keep)
         saver = replaying.Saver(os.path.abspath(outdir))
         checker = replaying.Checker(os.path.abspath(expect), os.path.abspath(outdir)) if expect else None
         writer = None
@@ -201,8 +202,8 @@ def check(cases: list, replays: Replays) -> int:
                 raise ReplayError("no reference %s (make it with tests/pictures/regenerate %s)"
                                   % (os.path.relpath(missing[0], ROOT), case.name))
             references(case, events, expect)
-            only_last = case.golden_numbers(events) + list(case.pictures_by_number(events)) == [events]
-            checker = replays.replay(case, frames, expect=expect, final_only=only_last)
+            keep = frozenset(case.golden_numbers(events)) | frozenset(case.pictures_by_number(events))
+            checker = replays.replay(case, frames, expect=expect, keep=keep)
             checker.verdict()
             for number, picture in case.pictures_by_number(events).items():
                 if not filecmp.cmp(os.path.join(frames, "%04d.png" % number), os.path.join(PICTURES, picture),
@@ -237,15 +238,16 @@ def remake(cases: list, replays: Replays, build: str) -> int:
         golden = golden_folder(case)
         kept = [(os.path.join(golden, "%04d.png" % n), n) for n in case.golden_numbers(events)]
         kept += [(os.path.join(PICTURES, p), n) for n, p in case.pictures_by_number(events).items()]
-        shutil.rmtree(golden, ignore_errors=True)
         for path, number in kept:
             source = os.path.join(frames, "%04d.png" % number)
             if not os.path.isfile(source):
                 raise ReplayError("%s has no frame %04d" % (case.name, number))
             if not os.path.isfile(path) or not filecmp.cmp(source, path, shallow=False):
                 changed.append("%s: %s (review: %s)" % (case.name, os.path.relpath(path, ROOT), page))
+        shutil.rmtree(golden, ignore_errors=True)
+        for path, number in kept:
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            shutil.copyfile(source, path)
+            shutil.copyfile(os.path.join(frames, "%04d.png" % number), path)
         print("%s: %d frames kept" % (case.name, len(kept)))
     with open(os.path.join(review, "index.html"), "w") as index:
         index.write("<!DOCTYPE html><meta charset=utf-8><title>Picture cases</title><h1>Picture cases</h1><ul>\n")

@@ -14,8 +14,7 @@
 //           when the window was hidden and had to be shown to be read (a change the program
 //           sees), 0 otherwise; "text none" when the program has no text window
 //   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
-//   start SECONDS PROGRAM.exe  after quit: starts another program, which sees the calendar time
-//           SECONDS (since 1970, through the session's libfaketime); answers "ready" as at start
+//   start PROGRAM.exe  after quit: starts another program; answers "ready" as at start
 // It first says "ready" once the program's graphics window is on the screen. Any failure is
 // answered "error REASON", after which the helper ends the program and itself. Every answer is
 // one line.
@@ -38,7 +37,7 @@ constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
 constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
 
-constexpr size_t COMMAND_LIMIT = 1024;
+constexpr size_t COMMAND_LIMIT = 1024;  // a command line: a program's path, an answer to a dialog
 
 void answer(const std::string &line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -146,10 +145,7 @@ int main(int argc, char **argv) {
         } else if (command == "quit") {
             answer("quit " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
         } else if (command.rfind("start ", 0) == 0 && program.process.hProcess == nullptr) {
-            const size_t space = command.find(' ', 6);
-            if (space == std::string::npos) return fail(program, "usage: start SECONDS PROGRAM.exe");
-            SetEnvironmentVariableA("FAKETIME", command.substr(6, space - 6).c_str());
-            reason = start_program(program, command.substr(space + 1), START_TIMEOUT_MS);
+            reason = start_program(program, command.substr(6), START_TIMEOUT_MS);
             if (!reason.empty()) return fail(program, reason);
             answer("ready");
         } else {

@@ -31,6 +31,7 @@ class Replay:
     script: str  # the script file as given
     events: int  # how many events the script plays
     final_only: bool = False
+    keep: frozenset = None  # the frames kept besides the last one; None: all (unless final_only)
     read_text: bool = False  # read the text window's lines with each frame
     text_shown: bool = False  # the text window had to be shown to be read
     started: float = field(default_factory=time.monotonic)
@@ -43,8 +44,11 @@ class Replay:
         return self.events / spent if self.events > 0 and spent > 0 else 0.0
 
     def kept(self, number: int) -> bool:
-        """Whether frame `number` is one the replay keeps (all, or with final_only the last)."""
-        return not self.final_only or number == self.events
+        """Whether frame `number` is one the replay keeps: all, or the last and those of keep, or
+        with final_only the last alone. A frame not kept is not even read from the window."""
+        if number == self.events or (self.keep is None and not self.final_only):
+            return True
+        return not self.final_only and number in self.keep
 
 
 class Observer:
@@ -93,11 +97,15 @@ def run(replay: Replay, observers, session: Session = None) -> None:
 
 def _play(replay: Replay, observers, session: Session) -> None:
     for number in range(replay.events + 1):
+        looked_at = replay.kept(number) or replay.read_text
         try:
-            picture = session.play_one() if number > 0 else session.frame()
+            if looked_at:
+                picture = session.play_one() if number > 0 else session.frame()
+            else:
+                session.step(number)
         except ReplayError as error:
             raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-        frame = Frame(number, picture.width, picture.height, picture.rgb)
+        frame = Frame(number, picture.width, picture.height, picture.rgb) if looked_at else Frame(number, 0, 0, b"")
         if replay.read_text:
             try:
                 frame.text, shown = session.text()

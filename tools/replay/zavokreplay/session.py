@@ -16,7 +16,6 @@ import subprocess
 import tempfile
 import time
 from dataclasses import dataclass, field
-from typing import List
 
 from .xdamage import DamageWatch, XDamageError
 
@@ -44,7 +43,7 @@ class Settings:
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
     frame_timeout_ms: int = FRAME_TIMEOUT_MS
     # What the user types into the program's line-input dialogs (ZAVOK_gets), one per dialog, in order.
-    answers: List[str] = field(default_factory=list)
+    answers: list = field(default_factory=list)
 
 
 @dataclass
@@ -148,11 +147,17 @@ class Session:
 
     def _start_helper(self) -> None:
         settings = self.settings
+        # The time comes from a file, which a program started later in the session reads when it
+        # starts (start_program): Wine gives a program it starts its own Unix environment.
+        self._write_time(settings)
         environment = dict(self.environment, LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME_FMT="%s",
-                           FAKETIME=str(settings.time_seconds), FAKETIME_DONT_FAKE_MONOTONIC="1",
+                           FAKETIME_TIMESTAMP_FILE=self.prefix + ".time", FAKETIME_DONT_FAKE_MONOTONIC="1",
                            # File times stay real: Wine compares them to decide whether its
                            # prefix needs updating.
-                           NO_FAKE_STAT="1")
+                           NO_FAKE_STAT="1",
+                           # Local time is UTC too, whatever the machine's zone: a program that
+                           # shows the local time draws the same on every machine.
+                           TZ="UTC")
         self.helper = subprocess.Popen(["wine", self.helper_path(), windows_path(settings.program),
                                         str(settings.frame_timeout_ms)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
@@ -172,8 +177,16 @@ class Session:
         if self.damage is not None:
             self.damage.close()
             self.damage = None
-        self._command("start %d %s" % (settings.time_seconds, windows_path(settings.program)))
+        self._write_time(settings)
+        self._command("start " + windows_path(settings.program))
         self._program_started()
+
+    def _write_time(self, settings: Settings) -> None:
+        try:
+            with open(self.prefix + ".time", "w") as file:
+                file.write("%d\n" % settings.time_seconds)
+        except OSError:
+            raise ReplayError("cannot write the replay's time to %s.time" % self.prefix) from None
 
     def _program_started(self) -> None:
         self._expect("ready", START_TIMEOUT_S)
@@ -240,6 +253,19 @@ class Session:
         come. So the damage reports seen so far are dropped and the program is made to paint
         once more: whatever reaches the server from then on carries the frame, and the first
         damage inside the client area says it is there."""
+        self._settle(command)
+        timeout_s = self.settings.frame_timeout_ms / 1000
+        self.damage.forget()
+        self._command("await")
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
+            raise ReplayError("the program's paint did not reach the display")
+        self._command("read")
+        return self._picture()
+
+    def _settle(self, command: str) -> None:
+        """Gives the command (await or play) and waits until the program is back in its wait,
+        answering each dialog it shows on the way with the next of the settings' answers."""
         timeout_s = self.settings.frame_timeout_ms / 1000
         self._command(command)
         while True:
@@ -252,13 +278,6 @@ class Session:
             reply = self.settings.answers[len(self.answered)]
             self.answered.append((prompt, reply))
             self._command("answer " + reply)
-        self.damage.forget()
-        self._command("await")
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
-        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
-            raise ReplayError("the program's paint did not reach the display")
-        self._command("read")
-        return self._picture()
 
     def frame(self) -> Picture:
         """The window once the program is back waiting for input, with no event given."""
@@ -267,6 +286,11 @@ class Session:
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
         return self._painted("play")
+
+    def step(self, number: int) -> None:
+        """As frame() (number 0) or play_one(), without reading the window: much cheaper, for a
+        frame that nobody looks at."""
+        self._settle("play" if number > 0 else "await")
 
     def text(self):
         """The lines of the program's text window and whether it had to be shown to read them
@@ -324,6 +348,8 @@ class Session:
             self.xvfb = None
         if self.prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
+            if os.path.exists(self.prefix + ".time"):
+                os.remove(self.prefix + ".time")
             self.prefix = ""
 
     def __enter__(self):
