@@ -1,6 +1,6 @@
 # Installs ZAVOK as a CMake package: zavok.h in include/, libzavok.a in lib/ and the package
 # files in lib/cmake/zavok, so another project can use find_package(zavok) and link
-# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC, a pkg-config file in
+# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC and clang, a pkg-config file in
 # lib/pkgconfig for builds with make or a plain compiler command.
 include(CMakePackageConfigHelpers)
 
@@ -24,8 +24,8 @@ install(FILES ${PROJECT_BINARY_DIR}/zavokConfig.cmake ${PROJECT_BINARY_DIR}/zavo
 
 # The same link interface as zavok::zavok's, spelled for a compiler command: the program may be
 # linked by the C driver, hence the C++ runtime; and with MinGW statically.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  set(ZAVOK_PC_LIBS "-lgdi32 -luser32 -lstdc++")
+if(ZAVOK_CXX_RUNTIME)
+  set(ZAVOK_PC_LIBS "-lgdi32 -luser32 -l${ZAVOK_CXX_RUNTIME}")
   if(MINGW)
     string(APPEND ZAVOK_PC_LIBS " -static")
   endif()
