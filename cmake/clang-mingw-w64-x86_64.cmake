@@ -25,8 +25,12 @@ set(_zavok_cxx_headers ${ZAVOK_MINGW_GCC_DIR}/include/c++)
 set(CMAKE_CXX_FLAGS_INIT
   "-isystem ${_zavok_cxx_headers} -isystem ${_zavok_cxx_headers}/${_zavok_target} -isystem ${_zavok_cxx_headers}/backward")
 # -pthread puts winpthreads inside the runtime's link group, where libgcc's emulated thread
-# locals (which libstdc++ uses) find it, as GCC's posix build does.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${ZAVOK_MINGW_GCC_DIR} -pthread")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-L${ZAVOK_MINGW_GCC_DIR} -pthread")
+# locals (which libstdc++ uses) find it, as GCC's posix build does. LLVM's linker, because GNU
+# ld warns about each of libstdc++'s type-name sections that clang lays out at another size.
+set(_zavok_link_flags "-L${ZAVOK_MINGW_GCC_DIR} -pthread -fuse-ld=lld")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${_zavok_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_zavok_link_flags}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_zavok_link_flags}")
+unset(_zavok_link_flags)
 unset(_zavok_cxx_headers)
 unset(_zavok_target)
