@@ -11,11 +11,16 @@ install(TARGETS zavok EXPORT zavokTargets
   LIBRARY DESTINATION lib
   RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/graphics/zavok.h DESTINATION include)
+# A program's resources: the manifest of a ZAVOK program and a resource script to start from.
+set(ZAVOK_RESOURCES_DESTINATION share/zavok)
+install(FILES ${ZAVOK_MANIFEST} ${ZAVOK_RESOURCES_DIR}/zavok_program.rc ${ZAVOK_RESOURCES_DIR}/program.rc
+  DESTINATION ${ZAVOK_RESOURCES_DESTINATION})
 install(EXPORT zavokTargets NAMESPACE zavok:: DESTINATION ${ZAVOK_CONFIG_DESTINATION})
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/zavokConfig.cmake.in
   ${PROJECT_BINARY_DIR}/zavokConfig.cmake
-  INSTALL_DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+  INSTALL_DESTINATION ${ZAVOK_CONFIG_DESTINATION}
+  PATH_VARS ZAVOK_RESOURCES_DESTINATION)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
   VERSION ${PROJECT_VERSION}
   COMPATIBILITY SameMajorVersion)

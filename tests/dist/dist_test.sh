@@ -7,7 +7,8 @@
 #       the files are there; an example built against the unpacked SDK with CMake (a C-only
 #       project, found through CMAKE_PREFIX_PATH) and one built with the C compiler and
 #       pkg-config need no DLL but Windows' own, and draw
-# CC names the C compiler, OBJDUMP the cross objdump.
+# CC names the C compiler (CC_FLAGS what it needs besides, such as clang's target), OBJDUMP the
+# cross objdump.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 scenario=$1
@@ -87,7 +88,7 @@ scenario_sdk() {
 
     local flags program=$work/click_dots-pkg-config.exe
     if flags=$(PKG_CONFIG_PATH="$sdk/lib/pkgconfig" pkg-config --cflags --libs zavok) &&
-        "$CC" "$sdk/examples/click_dots.c" $flags -mwindows -o "$program"; then
+        "$CC" ${CC_FLAGS:-} "$sdk/examples/click_dots.c" $flags -mwindows -o "$program"; then
         echo "ok: click_dots builds with $(basename "$CC") and pkg-config: $flags"
         check "and needs no DLL beside it" self_contained "$program"
         check "and draws its dots" drives_and_draws "$program"
