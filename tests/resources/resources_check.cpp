@@ -4,6 +4,8 @@
 // activation context and which must be the package's manifest byte for byte.
 //   resources_check PROGRAM.exe VERSION MANIFEST_FILE
 // Prints one line per failed check; exits 0 when every check holds.
+#include "canvas.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -94,25 +96,12 @@ struct Colour {
     int blue;
 };
 
-// The icon's colour pixel at (x, y), counted from its top-left corner.
+// The icon's pixel at (x, y), counted from its top-left corner, as the platform draws it.
 Colour icon_pixel(HICON icon, int size, int x, int y) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return {-1, -1, -1};
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> pixels(static_cast<size_t>(size) * static_cast<size_t>(size));
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(size), pixels.data(), &format, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    if (rows != size) return {-1, -1, -1};
-    const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(size) + static_cast<size_t>(x)];
+    const Canvas canvas(size, size);
+    if (canvas.pixels == nullptr || !DrawIconEx(canvas.dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL))
+        return {-1, -1, -1};
+    const uint32_t p = canvas.pixels[static_cast<size_t>(y) * static_cast<size_t>(size) + static_cast<size_t>(x)];
     return {static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF)};
 }
 
