@@ -4,7 +4,7 @@
 namespace {
 
 // Squared 400 units: an object this far from a click, or farther, is never selected.
-constexpr int64_t SELECT_LIMIT_SQUARED = 400 * 400;
+constexpr int64_t SELECT_LIMIT_SQUARED = int64_t{400} * 400;
 
 uint32_t random_state = 1;
 

@@ -1,6 +1,6 @@
 # Installs ZAVOK as a CMake package: zavok.h in include/, libzavok.a in lib/ and the package
 # files in lib/cmake/zavok, so another project can use find_package(zavok) and link
-# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC, a pkg-config file in
+# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC and clang, a pkg-config file in
 # lib/pkgconfig for builds with make or a plain compiler command.
 include(CMakePackageConfigHelpers)
 
@@ -11,11 +11,16 @@ install(TARGETS zavok EXPORT zavokTargets
   LIBRARY DESTINATION lib
   RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/graphics/zavok.h DESTINATION include)
+# A program's resources: the manifest of a ZAVOK program and a resource script to start from.
+set(ZAVOK_RESOURCES_DESTINATION share/zavok)
+install(FILES ${ZAVOK_MANIFEST} ${ZAVOK_RESOURCES_DIR}/zavok_program.rc ${ZAVOK_RESOURCES_DIR}/program.rc
+  DESTINATION ${ZAVOK_RESOURCES_DESTINATION})
 install(EXPORT zavokTargets NAMESPACE zavok:: DESTINATION ${ZAVOK_CONFIG_DESTINATION})
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/zavokConfig.cmake.in
   ${PROJECT_BINARY_DIR}/zavokConfig.cmake
-  INSTALL_DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+  INSTALL_DESTINATION ${ZAVOK_CONFIG_DESTINATION}
+  PATH_VARS ZAVOK_RESOURCES_DESTINATION)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/zavokConfigVersion.cmake
   VERSION ${PROJECT_VERSION}
   COMPATIBILITY SameMajorVersion)
@@ -24,8 +29,8 @@ install(FILES ${PROJECT_BINARY_DIR}/zavokConfig.cmake ${PROJECT_BINARY_DIR}/zavo
 
 # The same link interface as zavok::zavok's, spelled for a compiler command: the program may be
 # linked by the C driver, hence the C++ runtime; and with MinGW statically.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  set(ZAVOK_PC_LIBS "-lgdi32 -luser32 -lstdc++")
+if(ZAVOK_CXX_RUNTIME)
+  set(ZAVOK_PC_LIBS "-lgdi32 -luser32 -l${ZAVOK_CXX_RUNTIME}")
   if(MINGW)
     string(APPEND ZAVOK_PC_LIBS " -static")
   endif()

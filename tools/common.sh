@@ -3,11 +3,17 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ZAVOK_BUILD_DIR:-$ROOT/build}
+# The compiler of BUILD, cmake/TOOLCHAIN.cmake: MinGW-w64 GCC, or clang-mingw-w64-x86_64 for
+# Debian's clang. The test command also builds everything with clang in CLANG_BUILD.
+TOOLCHAIN=${ZAVOK_TOOLCHAIN:-mingw-w64-x86_64}
+CLANG_TOOLCHAIN=clang-mingw-w64-x86_64
+CLANG_BUILD=${ZAVOK_CLANG_BUILD_DIR:-$BUILD-clang}
+[ "$TOOLCHAIN" = "$CLANG_TOOLCHAIN" ] && CLANG_BUILD=$BUILD
 
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
           imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
-          unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium)
+          unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium lld llvm clang-tidy cppcheck)
 
 # The faces the program's look relies on, each from a named package: Wine's own faces
 # (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the
@@ -48,12 +54,22 @@ ensure_packages() {
 
 # Configures the build folder and builds the given targets (all when none are given).
 build_project() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DZAVOK_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" \
+    build_in "$BUILD" "$TOOLCHAIN" "$([ "${CI:-}" = true ] && echo ON || echo OFF)" "$@"
+}
+
+# Builds everything with clang in CLANG_BUILD, every warning an error.
+build_with_clang() { build_in "$CLANG_BUILD" "$CLANG_TOOLCHAIN" ON; }
+
+# build_in FOLDER TOOLCHAIN WERROR [TARGET...]; the compile commands are kept for clang-tidy.
+build_in() {
+    local folder=$1 toolchain=$2 werror=$3
+    shift 3
+    cmake -S "$ROOT" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DZAVOK_WERROR="$werror" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
         >/dev/null || return 1
     local targets=()
     [ $# -gt 0 ] && targets=(--target "$@")
-    cmake --build "$BUILD" -j "$(nproc)" "${targets[@]}" || return 1
+    cmake --build "$folder" -j "$(nproc)" "${targets[@]}" || return 1
 }
 
 # A private Wine prefix inside the build folder, quiet, never asking for Mono or Gecko, with

@@ -31,7 +31,7 @@ constexpr int ANSWER_SIZE = 256;  // 255 characters and the NUL
 
 // One character of the ANSI code page takes at most 4 bytes (UTF-8), so this many bytes of a
 // long prompt always hold its first PROMPT_LENGTH complete characters.
-constexpr size_t PROMPT_BYTES = 4 * PROMPT_LENGTH;
+constexpr size_t PROMPT_BYTES = size_t{4} * PROMPT_LENGTH;
 
 // Header 44 bytes, edit 28, button 36, static 184: with room to spare.
 constexpr size_t TEMPLATE_BYTES = 512;

@@ -72,9 +72,8 @@ HGDIOBJ make_pen(const DrawCommand &command) {
 // that the cut adds lie too far out for the pen to reach the surface.
 void paint_polygon(const std::vector<SurfacePoint> &corners) {
     if (within_clip_box(corners.data(), corners.size())) {
-        std::vector<POINT> points;
-        points.reserve(corners.size());
-        for (const SurfacePoint &corner : corners) points.push_back(pixel_of(corner));
+        std::vector<POINT> points(corners.size());
+        std::transform(corners.begin(), corners.end(), points.begin(), pixel_of);
         Polygon(surface_dc, points.data(), static_cast<int>(points.size()));
         return;
     }

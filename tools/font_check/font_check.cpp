@@ -81,7 +81,7 @@ int main() {
     drawing.lfWeight = FW_NORMAL;
     drawing.lfCharSet = ANSI_CHARSET;
     drawing.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(drawing.lfFaceName, "ZAVOK-font", LF_FACESIZE);
+    std::snprintf(drawing.lfFaceName, sizeof drawing.lfFaceName, "%s", "ZAVOK-font");
     report_created(dc, "ZAVOK-font", drawing);
 
     report(dc, "ANSI_FIXED_FONT", static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT)));
@@ -98,7 +98,7 @@ int main() {
     LOGFONTA symbols = {};
     symbols.lfHeight = -13;
     symbols.lfCharSet = SYMBOL_CHARSET;
-    lstrcpynA(symbols.lfFaceName, "Marlett", LF_FACESIZE);
+    std::snprintf(symbols.lfFaceName, sizeof symbols.lfFaceName, "%s", "Marlett");
     report_created(dc, "Marlett", symbols);
 
     DeleteDC(dc);
