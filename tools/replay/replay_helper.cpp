@@ -98,7 +98,7 @@ std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
 
 // Answers await: "painted" once the program is back in its wait, or "dialog PROMPT".
 std::string answer_painted(const ProgramWindow &program, DWORD timeout_ms) {
-    const std::string reason = await_frame(program, timeout_ms);
+    std::string reason = await_frame(program, timeout_ms);
     if (!reason.empty()) return reason;
     const HWND dialog = program_dialog(program);
     answer(dialog != nullptr ? "dialog " + dialog_prompt(dialog) : "painted");
