@@ -1,10 +1,12 @@
 // Event script recording and playback, as the wait loop and the Run menu use them.
 #pragma once
 
+#include "zavok_ids.h"
+
 #include <cstdint>
 #include <cstdio>
 
-constexpr const char *SCRIPT_FILE_NAME = "ZAVOK.SCR";
+constexpr const char *SCRIPT_FILE_NAME = ZAVOK_SCRIPT_FILE;
 
 extern FILE *script_file;  // the one open script stream, for writing or for reading
 extern bool script_recording;

@@ -53,8 +53,8 @@ int ZAVOK_open(HINSTANCE instance, HINSTANCE previous, LPSTR /*command_line*/, i
     if (previous == nullptr) {
         // One white brush, shared by both classes for the life of the process.
         const HBRUSH background = CreateSolidBrush(color_values[COLOR_WHITE]);
-        register_class("DrawWndClass", graphics_window_proc, instance, background);
-        register_class("TextWndClass", text_window_proc, instance, background);
+        register_class(ZAVOK_GRAPHICS_CLASS, graphics_window_proc, instance, background);
+        register_class(ZAVOK_TEXT_CLASS, text_window_proc, instance, background);
     }
     const int screen_width = GetSystemMetrics(SM_CXSCREEN);
     const int screen_height = GetSystemMetrics(SM_CYSCREEN);
@@ -62,9 +62,9 @@ int ZAVOK_open(HINSTANCE instance, HINSTANCE previous, LPSTR /*command_line*/, i
     single_step_pending = false;
     animation_running = false;
 
-    graphics_window = CreateWindowExA(0, "DrawWndClass", "ZAVOK Graphics", GRAPHICS_STYLE, 0, 0, SURFACE_WIDTH,
+    graphics_window = CreateWindowExA(0, ZAVOK_GRAPHICS_CLASS, ZAVOK_GRAPHICS_TITLE, GRAPHICS_STYLE, 0, 0, SURFACE_WIDTH,
                                       SURFACE_HEIGHT, nullptr, nullptr, instance, nullptr);
-    text_window = CreateWindowExA(0, "TextWndClass", "ZAVOK Text", WS_OVERLAPPEDWINDOW, 0,
+    text_window = CreateWindowExA(0, ZAVOK_TEXT_CLASS, ZAVOK_TEXT_TITLE, WS_OVERLAPPEDWINDOW, 0,
                                   (2 * screen_height) / 3 + 1, screen_width, screen_height / 3, nullptr, nullptr,
                                   instance, nullptr);
     program_instance = instance;

@@ -1,27 +1,29 @@
 // Windows and events: the package state that the other subsystems (and the tests) share.
 #pragma once
 
+#include "zavok_ids.h"
+
 #include <windows.h>
 
 #include <cstdint>
 
-constexpr int SURFACE_WIDTH = 601;
-constexpr int SURFACE_HEIGHT = 540;
+constexpr int SURFACE_WIDTH = ZAVOK_SURFACE_WIDTH;
+constexpr int SURFACE_HEIGHT = ZAVOK_SURFACE_HEIGHT;
 constexpr UINT_PTR PERIODIC_TIMER_ID = 2;
 constexpr UINT PERIODIC_TIMER_MS = 100;
 constexpr int NO_EVENT = -1;
 
 // Run menu command ids; the id is what WM_COMMAND carries.
 enum RunCommand {
-    RUN_ANIMATE = 1,
-    RUN_HALT = 2,
-    RUN_FRAME = 3,
-    RUN_LOGGING = 4,
-    RUN_RECORD = 5,
-    RUN_PLAYBACK = 6,
-    RUN_PLAY_ONE = 7,
-    RUN_QUIT = 8,
-    RUN_INFO = 9
+    RUN_ANIMATE = ZAVOK_RUN_ANIMATE,
+    RUN_HALT = ZAVOK_RUN_HALT,
+    RUN_FRAME = ZAVOK_RUN_FRAME,
+    RUN_LOGGING = ZAVOK_RUN_LOGGING,
+    RUN_RECORD = ZAVOK_RUN_RECORD,
+    RUN_PLAYBACK = ZAVOK_RUN_PLAYBACK,
+    RUN_PLAY_ONE = ZAVOK_RUN_PLAY_ONE,
+    RUN_QUIT = ZAVOK_RUN_QUIT,
+    RUN_INFO = ZAVOK_RUN_INFO
 };
 
 // ---- Start-up, windows and shutdown ----
