@@ -1,5 +1,6 @@
 // The card's objects, how a click changes them, and the designer's generator.
 #include "designer.h"
+#include "layout.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ void init_designer_state(DesignerState &state) {
 }
 
 int region_of(int x, int y) {
-    if (x < -195 && y < 250 && y > 40) return REGION_PANEL;
-    if (x >= -135 && x < 220 && y >= -150 && y < 200) return REGION_CARD;
+    if (x < PANEL_RIGHT && y < PANEL_TOP && y > PANEL_BOTTOM) return REGION_PANEL;
+    if (x >= CARD_LEFT && x < CARD_RIGHT && y >= CARD_BOTTOM && y < CARD_TOP) return REGION_CARD;
     return REGION_OUTSIDE;
 }
 

@@ -1,12 +1,12 @@
 // Kartello's screen: the drawing area, the card with its title, credits and status line, and
 // the column of buttons with what each press does.
 #include "designer.h"
+#include "layout.h"
 
 #include <cstdint>
 
 namespace {
 
-constexpr int BUTTON_COUNT = 6;
 constexpr int LABEL_SLOT = 25;
 
 // Each label lives in a fixed slot, zero-filled after its terminating NUL.
@@ -14,29 +14,9 @@ const char button_labels[BUTTON_COUNT][LABEL_SLOT] = {
     "Background color", "Next, please", "Object color", "Add shape", "Add text", "Select object",
 };
 
-enum Button {
-    BUTTON_BACKGROUND = 0,
-    BUTTON_NEXT = 1,
-    BUTTON_OBJECT_COLOUR = 2,
-    BUTTON_ADD_SHAPE = 3,
-    BUTTON_ADD_TEXT = 4,
-    BUTTON_SELECT = 5,
-};
-
-// The panel's buttons stack downward from here; each hit band and box is this tall.
-constexpr int PANEL_TOP = 250;
-constexpr int BUTTON_PITCH = 35;
-constexpr int PANEL_RIGHT = -195;
-constexpr int PANEL_LEFT = -296;
-constexpr int LABEL_X = -294;
-constexpr int LABEL_PTSIZE = 12;
-
 constexpr int SHAPE_VARIANTS = 7;
 constexpr int GREETING_VARIANTS = 6;
 constexpr int PALETTE_SIZE = 24;
-
-constexpr int STATUS_X = -135;
-constexpr int STATUS_Y = -190;
 
 // Plain text only: every text here is handed to the drawing call as its format.
 const char CREDIT_BLOCK[] =
@@ -87,8 +67,8 @@ int selected_kind(const DesignerState &state) {
 void clear_drawing_area() { ZAVOK_rectangle(COLOR_WHITE, -300, -250, 300, 250, 0); }
 
 void draw_card(int background_colour, int mode, int object_count, const CardObjects &objects) {
-    ZAVOK_rectangle(background_colour, -135, -150, 220, 200, 0);
-    ZAVOK_rectangle(COLOR_BLACK, -138, -153, 223, 203, 4);
+    ZAVOK_rectangle(background_colour, CARD_LEFT, CARD_BOTTOM, CARD_RIGHT, CARD_TOP, 0);
+    ZAVOK_rectangle(COLOR_BLACK, CARD_LEFT - 3, CARD_BOTTOM - 3, CARD_RIGHT + 3, CARD_TOP + 3, 4);
     ZAVOK_printf_at(COLOR_BLUE, -292, -10, 18, "Kartello");
     ZAVOK_printf_at(COLOR_RED, -283, -30, 13, CREDIT_BLOCK);
 
