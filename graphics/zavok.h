@@ -45,7 +45,7 @@ enum {
     ANIMATE_QUIT = 5  /* make every later ZAVOK_await_event return ZAVOK_QUIT */
 };
 
-/* The 24 palette colours (colour indices). */
+/* The 24 palette colours (colour indices), and how many there are. */
 enum {
     COLOR_BLACK = 0,
     COLOR_WHITE = 1,
@@ -70,7 +70,8 @@ enum {
     COLOR_SEA_GREEN = 20,
     COLOR_OLIVE = 21,
     COLOR_GRAY_50 = 22,
-    COLOR_GRAY_20 = 23
+    COLOR_GRAY_20 = 23,
+    COLOR_COUNT = 24 /* not a colour: the valid indices are 0 to COLOR_COUNT - 1 */
 };
 
 /* ---- Windows and events ---------------------------------------------------------- */

@@ -1,11 +1,12 @@
 // Palette, draw commands and the renderer, as the drawing operations and the tests use them.
 #pragma once
 
+#include "zavok.h"
+
 #include <windows.h>
 
 #include <cstdint>
 
-constexpr int COLOR_COUNT = 24;
 constexpr int MAX_PTSIZE = 127;
 constexpr int TEXT_FORMAT_BUFFER = 1024;  // formatted texts keep at most 1023 characters
 
