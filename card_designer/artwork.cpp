@@ -30,7 +30,7 @@ const Ornament ORNAMENTS[7] = {
 }  // namespace
 
 void draw_shape(int variant, int colour, int x, int y) {
-    switch (variant % 7) {  // a negative variant leaves a negative remainder: no shape
+    switch (variant % SHAPE_VARIANTS) {  // a negative variant leaves a negative remainder: no shape
         case 0:
             draw_heart(x, y, colour);
             break;
@@ -60,7 +60,7 @@ void draw_shape(int variant, int colour, int x, int y) {
 void draw_greeting(int variant, int colour, int x, int y) {
     // Taken before the variant is looked at, so every greeting costs one number.
     const int r = random_next() % 3;
-    switch (variant % 6) {
+    switch (variant % GREETING_VARIANTS) {
         case 0:
             ZAVOK_printf_at(colour, x, y, 16 + r, "Happy Birthday!");
             break;

@@ -1,4 +1,5 @@
-// The card's objects, how a click changes them, and the designer's generator.
+// The card's objects and every change a click makes to the designer's state: which region and
+// button a point falls in, and what a press on each button does.
 #include "designer.h"
 #include "layout.h"
 
@@ -7,7 +8,22 @@ namespace {
 // Squared 400 units: an object this far from a click, or farther, is never selected.
 constexpr int64_t SELECT_LIMIT_SQUARED = int64_t{400} * 400;
 
-uint32_t random_state = 1;
+// The button whose band holds y. Points above the panel's top get -1 rather than the 0 a
+// truncating division would give, so they never pass for "Background color"; points below the
+// last band get BUTTON_COUNT.
+int button_index(int y) {
+    const int64_t below_top = static_cast<int64_t>(PANEL_TOP) - y;
+    if (below_top < 0) return -1;
+    const int64_t index = below_top / BUTTON_PITCH;
+    return index < BUTTON_COUNT ? static_cast<int>(index) : BUTTON_COUNT;
+}
+
+// The kind of the selected entry, or 0 when the selection names no entry of the table.
+int selected_kind(const DesignerState &state) {
+    const int s = state.selected_object;
+    if (s < 0 || s >= MAX_OBJECTS) return 0;
+    return state.objects.object_kind[s];
+}
 
 }  // namespace
 
@@ -61,6 +77,46 @@ int select_nearest_object(int x, int y, const CardObjects &objects, int object_c
     return result;
 }
 
+void press_button(int x, int y, DesignerState &state) {
+    if (x > PANEL_RIGHT) return;
+    CardObjects &objects = state.objects;
+    const int s = state.selected_object;
+    const int kind = selected_kind(state);
+
+    switch (button_index(y)) {
+        case BUTTON_BACKGROUND:
+            state.background_colour = (state.background_colour + 1) % COLOR_COUNT;
+            state.last_button = BUTTON_BACKGROUND;
+            break;
+        case BUTTON_NEXT:
+            if (kind == OBJECT_SHAPE) objects.object_variant[s] = (objects.object_variant[s] + 1) % SHAPE_VARIANTS;
+            if (kind == OBJECT_TEXT) objects.object_variant[s] = (objects.object_variant[s] + 1) % GREETING_VARIANTS;
+            state.last_button = BUTTON_NEXT;
+            break;
+        case BUTTON_OBJECT_COLOUR:
+            if (kind == OBJECT_SHAPE || kind == OBJECT_TEXT) {
+                objects.object_colour[s] = (objects.object_colour[s] + 1) % COLOR_COUNT;
+            }
+            state.last_button = BUTTON_OBJECT_COLOUR;
+            break;
+        case BUTTON_ADD_SHAPE:
+            state.mode = MODE_ADD_SHAPE;
+            state.last_button = BUTTON_ADD_SHAPE;
+            break;
+        case BUTTON_ADD_TEXT:
+            state.mode = MODE_ADD_TEXT;
+            state.last_button = BUTTON_ADD_TEXT;
+            break;
+        case BUTTON_SELECT:
+            state.mode = MODE_SELECT;
+            state.last_button = BUTTON_SELECT;
+            break;
+        default:
+            state.mode = MODE_ERROR;
+            break;
+    }
+}
+
 void handle_click(int x, int y, DesignerState &state) {
     switch (region_of(x, y)) {
         case REGION_PANEL:
@@ -89,11 +145,4 @@ void handle_click(int x, int y, DesignerState &state) {
         default:
             break;
     }
-}
-
-void random_seed(uint32_t seed) { random_state = seed; }
-
-int random_next() {
-    random_state = random_state * 214013u + 2531011u;
-    return static_cast<int>((random_state >> 16) & 0x7FFFu);
 }

@@ -34,8 +34,10 @@ struct DesignerState {
     bool designer_done;
 };
 
-// ---- Model and main loop ----
+// ---- Main loop (designer_main.cpp) ----
 int designer_main(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
+
+// ---- Model: every change of state (card_model.cpp) ----
 void init_designer_state(DesignerState &state);
 void handle_click(int x, int y, DesignerState &state);
 void add_object(int kind, int x, int y, DesignerState &state);
@@ -43,18 +45,23 @@ void move_selected_object(int x, int y, DesignerState &state);
 // The object whose anchor is strictly nearest and nearer than 400 units; `fallback` when none is.
 int select_nearest_object(int x, int y, const CardObjects &objects, int object_count, int fallback);
 int region_of(int x, int y);
+// What a click at (x, y) in the panel does: the button whose band holds y acts; a point right
+// of the panel does nothing, one above or below the column puts the designer in MODE_ERROR.
+void press_button(int x, int y, DesignerState &state);
 
-// The designer's own pseudo-random generator (the artwork's variation).
+// ---- The designer's own pseudo-random generator, the artwork's variation (random.cpp) ----
 void random_seed(uint32_t seed);
 int random_next();
 
-// ---- Screen layout, button panel and status line ----
+// ---- Screen layout, button panel and status line (screen.cpp) ----
 void clear_drawing_area();
 void draw_card(int background_colour, int mode, int object_count, const CardObjects &objects);
 void draw_panel(int last_button);
-void press_button(int x, int y, DesignerState &state);
 
-// ---- Shape and greeting artwork ----
+// ---- Shape and greeting artwork (artwork.cpp) ----
+// The pictures an object's variant chooses among ("Next, please" steps through them).
+constexpr int SHAPE_VARIANTS = 7;
+constexpr int GREETING_VARIANTS = 6;
 void draw_shape(int variant, int colour, int x, int y);
 void draw_greeting(int variant, int colour, int x, int y);
 void draw_heart(int x, int y, int colour);

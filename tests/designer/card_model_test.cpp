@@ -1,7 +1,10 @@
-// The card's objects and how clicks change them.
+// The card's objects, how clicks and button presses change them, and the generator.
 #include "designer.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -131,6 +134,70 @@ TEST_F(CardModel, ClicksOutsideThePanelAndCardChangeNothingAndUnknownModesIgnore
     state.mode = 42;
     handle_click(0, 0, state);
     EXPECT_EQ(0, state.object_count);
+}
+
+TEST_F(CardModel, EachBandPressesItsButtonAndNothingOutsideTheColumnDoes) {
+    // Band i: 250 - 35(i+1) < y <= 250 - 35i. Pairs of (y, button).
+    const int presses[][2] = {{250, 0}, {216, 0}, {215, 1}, {181, 1}, {180, 2}, {146, 2}, {145, 3},
+                              {111, 3}, {110, 4}, {76, 4},  {75, 5},  {41, 5}};
+    const int mode_after[] = {MODE_OBJECT_SELECTED, MODE_OBJECT_SELECTED, MODE_OBJECT_SELECTED,
+                              MODE_ADD_SHAPE,       MODE_ADD_TEXT,        MODE_SELECT};
+    for (const auto &press : presses) {
+        init_designer_state(state);
+        state.mode = MODE_OBJECT_SELECTED;
+        press_button(-250, press[0], state);
+        EXPECT_EQ(press[1], state.last_button) << "y = " << press[0];
+        EXPECT_EQ(mode_after[press[1]], state.mode) << "y = " << press[0];
+    }
+    for (const int y : {40, 0, -200, 251, 284}) {  // below the column, and above it
+        init_designer_state(state);
+        press_button(-250, y, state);
+        EXPECT_EQ(MODE_ERROR, state.mode) << "y = " << y;
+        EXPECT_EQ(NO_BUTTON, state.last_button) << "y = " << y;
+        EXPECT_EQ(COLOR_YELLOW, state.background_colour) << "y = " << y;
+    }
+    init_designer_state(state);
+    press_button(-194, 230, state);
+    EXPECT_EQ(NO_BUTTON, state.last_button);
+    for (const auto &click : {std::make_pair(-200, 250), {-200, 40}, {-195, 100}}) handle_click(click.first, click.second, state);
+    EXPECT_EQ(NO_BUTTON, state.last_button) << "outside the panel region";
+    EXPECT_EQ(MODE_ADD_SHAPE, state.mode);
+    const int clicks[][2] = {{249, 0}, {41, 5}, {215, 1}, {216, 0}};
+    for (const auto &click : clicks) {
+        handle_click(-200, click[0], state);
+        EXPECT_EQ(click[1], state.last_button) << "y = " << click[0];
+    }
+}
+
+TEST_F(CardModel, ColoursAndVariantsWrapAndAnEmptyEntryIsPassedOver) {
+    std::vector<int> backgrounds;
+    for (int i = 0; i < 21; ++i) {
+        handle_click(-250, 230, state);
+        backgrounds.push_back(state.background_colour);
+    }
+    EXPECT_EQ((std::vector<int>{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 0, 1, 2}), backgrounds);
+
+    handle_click(-250, 200, state);  // nothing on the card yet: entry 0 has kind 0
+    handle_click(-250, 160, state);
+    EXPECT_EQ(2, state.last_button);
+    EXPECT_EQ(0, state.objects.object_variant[0] + state.objects.object_colour[0] + state.object_count);
+
+    handle_click(0, 0, state);     // a shape
+    handle_click(-250, 90, state);  // "Add text"
+    handle_click(50, 50, state);   // a greeting
+    const int presses_to_wrap[] = {7, 6};
+    for (const int entry : {0, 1}) {
+        state.selected_object = entry;
+        for (int i = 1; i < presses_to_wrap[entry]; ++i) handle_click(-250, 200, state);
+        EXPECT_EQ(presses_to_wrap[entry] - 1, state.objects.object_variant[entry]);
+        handle_click(-250, 200, state);
+        EXPECT_EQ(0, state.objects.object_variant[entry]) << "entry " << entry;
+        state.objects.object_colour[entry] = 23;
+        handle_click(-250, 160, state);
+        EXPECT_EQ(0, state.objects.object_colour[entry]) << "entry " << entry;
+    }
+    EXPECT_EQ(0, state.objects.object_variant[0] + state.objects.object_variant[1]) << "only the selected one changes";
+    EXPECT_EQ(MODE_OBJECT_SELECTED, state.mode);
 }
 
 TEST(Generator, SeededWithOneGivesTheReferenceSequence) {
