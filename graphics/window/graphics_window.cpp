@@ -1,4 +1,5 @@
-// The graphics window procedure: turns the window system's messages into events.
+// The graphics window procedure: turns the window system's messages into events; and the
+// window's client area kept in step with the surface (its origin, its pixels).
 #include "zavok.h"
 
 #include "window_internal.h"
@@ -18,6 +19,18 @@ void paint(HWND window) {
 }
 
 }  // namespace
+
+void update_origin(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    origin_x = (client.right - client.left) / 2 + client.left;
+    origin_y = (client.bottom - client.top) / 2 + client.top;
+}
+
+void copy_surface_to_window() {
+    BitBlt(window_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, surface_dc, 0, 0, SRCCOPY);
+    surface_dirty = 0;
+}
 
 LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {

@@ -37,18 +37,6 @@ void register_class(const char *name, WNDPROC procedure, HINSTANCE instance, HBR
 
 }  // namespace
 
-void update_origin(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    origin_x = (client.right - client.left) / 2 + client.left;
-    origin_y = (client.bottom - client.top) / 2 + client.top;
-}
-
-void copy_surface_to_window() {
-    BitBlt(window_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, surface_dc, 0, 0, SRCCOPY);
-    surface_dirty = 0;
-}
-
 int ZAVOK_open(HINSTANCE instance, HINSTANCE previous, LPSTR /*command_line*/, int show) {
     if (previous == nullptr) {
         // One white brush, shared by both classes for the life of the process.

@@ -59,7 +59,7 @@ void build_run_menu(HWND window) {
     AppendMenuA(run_menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(run_menu, MF_GRAYED, RUN_INFO, "ZAVOK v2.2 July 1997");
     AppendMenuA(run_menu, MF_GRAYED, RUN_INFO, "Windows, drawing and events for small programs");
-    AppendMenuA(run_menu, MF_GRAYED, RUN_INFO, "Scripts are kept in ZAVOK.SCR");
+    AppendMenuA(run_menu, MF_GRAYED, RUN_INFO, "Scripts are kept in " ZAVOK_SCRIPT_FILE);
     AppendMenuA(run_menu, MF_GRAYED, RUN_INFO, "Ctrl+letter works in both windows");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(run_menu), "&Run");
     SetMenu(window, bar);

@@ -42,9 +42,6 @@ inline int client_y(int y) { return origin_y - y; }
 inline int world_x(int cx) { return cx - origin_x; }
 inline int world_y(int cy) { return origin_y - cy; }
 
-void update_origin(HWND window);
-void copy_surface_to_window();
-
 // ---- Event wait loop and animation ----
 extern int pending_event;  // kind of the event that ends the current wait, NO_EVENT while none
 extern int event_x;
@@ -56,9 +53,13 @@ extern int timer_ticked;
 extern bool quit_requested;
 extern int ctrl_down;
 
-LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Takes and dispatches at most one queued message; tells whether there was one.
 bool pump_one_message();
+
+// ---- The graphics window's procedure and client area ----
+LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void update_origin(HWND window);
+void copy_surface_to_window();
 
 // ---- Run menu and accelerators ----
 extern HMENU run_menu;
