@@ -18,6 +18,10 @@
 
 #define ZAVOK_SCRIPT_FILE "ZAVOK.SCR"
 
+/* The face name every drawn text asks for; no system has it, so the machine's font substitutes
+ * decide the typeface (tools/common.sh pins it, tools/font_check reports it). */
+#define ZAVOK_FONT_FACE "ZAVOK-font"
+
 #define ZAVOK_RUN_ANIMATE 1
 #define ZAVOK_RUN_HALT 2
 #define ZAVOK_RUN_FRAME 3

@@ -1,4 +1,4 @@
-// Text window and message ring, as the window subsystem and the tests use them.
+// Text window, message ring and line-input dialog, as the window subsystem and the tests use them.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,12 @@ struct MessageRing {
     int32_t tail;  // slot the next message takes
 };
 extern MessageRing message_ring;
+
+// The line-input dialog of ZAVOK_gets: its caption and its controls' ids.
+constexpr wchar_t GETS_CAPTION[] = L"ZAVOK_gets";
+constexpr WORD GETS_OKAY = 101;
+constexpr WORD GETS_EDIT = 102;
+constexpr WORD GETS_PROMPT = 103;
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Scrolls the text window up one line and paints text on the bottom line.

@@ -3,6 +3,7 @@
 #include "zavok.h"
 
 #include "../window/window_internal.h"
+#include "console_internal.h"
 
 #include <cstddef>
 #include <cstring>
@@ -10,9 +11,6 @@
 
 namespace {
 
-constexpr WORD GETS_OKAY = 101;
-constexpr WORD GETS_EDIT = 102;
-constexpr WORD GETS_PROMPT = 103;
 
 constexpr WORD CLASS_BUTTON = 0x0080;
 constexpr WORD CLASS_EDIT = 0x0081;
@@ -98,7 +96,6 @@ void prompt_text(const char *prompt, wchar_t (&text)[PROMPT_LENGTH]) {
 }
 
 void build_template(TemplateWriter &writer, const char *prompt) {
-    static const wchar_t caption[] = L"ZAVOK_gets";
     static const wchar_t okay[] = L"Okay";
 
     DLGTEMPLATE dialog = {};
@@ -111,7 +108,7 @@ void build_template(TemplateWriter &writer, const char *prompt) {
     writer.put(&dialog, sizeof dialog);
     writer.put_word(0);  // no menu
     writer.put_word(0);  // the standard dialog class
-    writer.put_text(caption, std::size(caption) - 1);
+    writer.put_text(GETS_CAPTION, std::size(GETS_CAPTION) - 1);
 
     wchar_t text[PROMPT_LENGTH];
     prompt_text(prompt, text);

@@ -209,7 +209,7 @@ void paint_text(const DrawCommand &command) {
     {
         const OwnedObject font(CreateFontA(-command.x2, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                           DEFAULT_PITCH | FF_DONTCARE, "ZAVOK-font"));
+                                           DEFAULT_PITCH | FF_DONTCARE, ZAVOK_FONT_FACE));
         const Selection font_selection(font.get());
         const HGLOBAL block = reinterpret_cast<HGLOBAL>(command.y2);
         const char *const text = static_cast<const char *>(GlobalLock(block));

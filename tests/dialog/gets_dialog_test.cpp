@@ -2,20 +2,19 @@
 // loop, finds the dialog, looks at it, types into it and presses Okay.
 #include "zavok.h"
 
+#include "../../graphics/console/console_internal.h"
 #include "../../graphics/window/window_internal.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <ostream>
 #include <string>
 
 namespace {
 
-constexpr int GETS_OKAY = 101;
-constexpr int GETS_EDIT = 102;
-constexpr int GETS_PROMPT = 103;
 constexpr UINT DRIVER_PERIOD_MS = 50;
 constexpr DWORD GIVE_UP_MS = 4000;
 
@@ -38,7 +37,7 @@ void press_okay(HWND dialog) {
 
 void CALLBACK driver_tick(HWND, UINT, UINT_PTR id, DWORD) {
     if (driver.finished) return;
-    const HWND dialog = FindWindowA("#32770", "ZAVOK_gets");
+    const HWND dialog = FindWindowW(L"#32770", GETS_CAPTION);
     const bool too_long = GetTickCount() - driver.started > GIVE_UP_MS;
     if (dialog == nullptr) {
         if (too_long) KillTimer(nullptr, id);
@@ -148,9 +147,9 @@ TEST_F(GetsDialog, ShowsItsCaptionControlsAndTheFirst79PromptCharactersOverTheGr
     looked = false;
     const Step look = [](HWND dialog, int) {
         looked = true;
-        char caption[64] = {};
-        GetWindowTextA(dialog, caption, sizeof caption);
-        EXPECT_STREQ("ZAVOK_gets", caption);
+        wchar_t caption[64] = {};
+        GetWindowTextW(dialog, caption, static_cast<int>(std::size(caption)));
+        EXPECT_STREQ(GETS_CAPTION, caption);
         EXPECT_TRUE(has_style(dialog, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
         EXPECT_EQ(graphics_window, GetWindow(dialog, GW_OWNER));
         EXPECT_FALSE(IsWindowEnabled(graphics_window));
@@ -197,7 +196,7 @@ TEST_F(GetsDialog, ShowsItsCaptionControlsAndTheFirst79PromptCharactersOverTheGr
     EXPECT_STREQ("Ada Lovelace", buffer);
     EXPECT_EQ(std::wstring(prompt.begin(), prompt.begin() + 79), seen_prompt);
     EXPECT_TRUE(IsWindowEnabled(graphics_window));
-    EXPECT_EQ(nullptr, FindWindowA("#32770", "ZAVOK_gets"));
+    EXPECT_EQ(nullptr, FindWindowW(L"#32770", GETS_CAPTION));
 }
 
 TEST_F(GetsDialog, AnEmptyPromptShows79SpacesAndAnEmptyAnswerLeavesALoneNul) {

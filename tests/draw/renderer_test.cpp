@@ -108,7 +108,7 @@ void black_rows(int left, int right, int &first, int &last) {
 
 TEST_F(Renderer, TextStandsOnItsPointAndEachNewlineStartsALineBelow) {
     const HFONT font = CreateFontA(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ZAVOK-font");
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, ZAVOK_FONT_FACE);
     const HGDIOBJ previous = SelectObject(surface_dc, font);
     TEXTMETRICA metrics;
     GetTextMetricsA(surface_dc, &metrics);

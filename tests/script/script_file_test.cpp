@@ -25,7 +25,7 @@ struct Event {
     char key;
 };
 
-const char *const EOF_MESSAGE = "EOF encountered in script file ZAVOK.SCR\n";
+const char *const EOF_MESSAGE = "EOF encountered in script file " ZAVOK_SCRIPT_FILE "\n";
 
 class Script : public testing::Test {
 protected:
@@ -279,7 +279,7 @@ TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
     command(RUN_PLAYBACK);
     EXPECT_TRUE(checked(RUN_PLAYBACK));
     expect_wait_ends_with_the_click();
-    EXPECT_EQ(Lines{"Cannot open script file ZAVOK.SCR for reading\n"}, messages_since(before));
+    EXPECT_EQ(Lines{"Cannot open script file " ZAVOK_SCRIPT_FILE " for reading\n"}, messages_since(before));
     EXPECT_FALSE(script_playing);
     EXPECT_FALSE(checked(RUN_PLAYBACK));
 
@@ -291,7 +291,7 @@ TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
     expect_key('x');
     post_char('y');
     expect_key('y');
-    const std::string writing = "Cannot open script file ZAVOK.SCR for writing\n";
+    const std::string writing = "Cannot open script file " ZAVOK_SCRIPT_FILE " for writing\n";
     EXPECT_EQ((Lines{writing, writing}), messages_since(before));
     EXPECT_TRUE(script_recording);
     command(RUN_RECORD);
@@ -361,7 +361,7 @@ protected:
     char home[MAX_PATH] = "";
 };
 
-const char *const WRITE_FAILED = "Cannot write script file ZAVOK.SCR\n";
+const char *const WRITE_FAILED = "Cannot write script file " ZAVOK_SCRIPT_FILE "\n";
 
 TEST_F(UnwritableScript, EveryLostLineIsReportedRecordingAndDrawingGoOnAndLaterLinesReachTheFile) {
     command(RUN_RECORD);

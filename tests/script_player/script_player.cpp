@@ -96,7 +96,7 @@ void play_file(const std::string &name, Output &out) {
     if (script_playing) {
         out.text += "END cap\n";
         run_command(RUN_PLAYBACK);
-    } else if (message_ring.tail != mark && last_message() == "EOF encountered in script file ZAVOK.SCR\n") {
+    } else if (message_ring.tail != mark && last_message() == "EOF encountered in script file " ZAVOK_SCRIPT_FILE "\n") {
         out.text += "END eof\n";
     } else {
         out.text += "END stop\n";

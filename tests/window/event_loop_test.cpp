@@ -19,14 +19,14 @@ protected:
 TEST_F(EventLoop, WindowsHaveTheirTitlesSizeAndOriginAtTheClientCentre) {
     char title[64] = {};
     GetWindowTextA(graphics_window, title, sizeof title);
-    EXPECT_STREQ("ZAVOK Graphics", title);
+    EXPECT_STREQ(ZAVOK_GRAPHICS_TITLE, title);
     GetWindowTextA(text_window, title, sizeof title);
-    EXPECT_STREQ("ZAVOK Text", title);
+    EXPECT_STREQ(ZAVOK_TEXT_TITLE, title);
 
     RECT outer;
     GetWindowRect(graphics_window, &outer);
-    EXPECT_EQ(601, outer.right - outer.left);
-    EXPECT_EQ(540, outer.bottom - outer.top);
+    EXPECT_EQ(SURFACE_WIDTH, outer.right - outer.left);
+    EXPECT_EQ(SURFACE_HEIGHT, outer.bottom - outer.top);
 
     RECT client;
     GetClientRect(graphics_window, &client);

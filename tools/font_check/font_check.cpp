@@ -1,5 +1,7 @@
 // Prints, for each font the program's look relies on, the family the platform really gives for
 // it and the file that family was loaded from: one line "NAME<TAB>FAMILY<TAB>FILE" each.
+#include "../../graphics/zavok_ids.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -81,8 +83,8 @@ int main() {
     drawing.lfWeight = FW_NORMAL;
     drawing.lfCharSet = ANSI_CHARSET;
     drawing.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    std::snprintf(drawing.lfFaceName, sizeof drawing.lfFaceName, "%s", "ZAVOK-font");
-    report_created(dc, "ZAVOK-font", drawing);
+    std::snprintf(drawing.lfFaceName, sizeof drawing.lfFaceName, "%s", ZAVOK_FONT_FACE);
+    report_created(dc, ZAVOK_FONT_FACE, drawing);
 
     report(dc, "ANSI_FIXED_FONT", static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT)));
     report(dc, "SYSTEM_FONT", static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
