@@ -79,40 +79,39 @@ int select_nearest_object(int x, int y, const CardObjects &objects, int object_c
 
 void press_button(int x, int y, DesignerState &state) {
     if (x > PANEL_RIGHT) return;
+    const int button = button_index(y);
+    if (button < 0 || button >= BUTTON_COUNT) {
+        state.mode = MODE_ERROR;
+        return;
+    }
+    state.last_button = button;
     CardObjects &objects = state.objects;
     const int s = state.selected_object;
     const int kind = selected_kind(state);
 
-    switch (button_index(y)) {
+    switch (button) {
         case BUTTON_BACKGROUND:
             state.background_colour = (state.background_colour + 1) % COLOR_COUNT;
-            state.last_button = BUTTON_BACKGROUND;
             break;
         case BUTTON_NEXT:
             if (kind == OBJECT_SHAPE) objects.object_variant[s] = (objects.object_variant[s] + 1) % SHAPE_VARIANTS;
             if (kind == OBJECT_TEXT) objects.object_variant[s] = (objects.object_variant[s] + 1) % GREETING_VARIANTS;
-            state.last_button = BUTTON_NEXT;
             break;
         case BUTTON_OBJECT_COLOUR:
             if (kind == OBJECT_SHAPE || kind == OBJECT_TEXT) {
                 objects.object_colour[s] = (objects.object_colour[s] + 1) % COLOR_COUNT;
             }
-            state.last_button = BUTTON_OBJECT_COLOUR;
             break;
         case BUTTON_ADD_SHAPE:
             state.mode = MODE_ADD_SHAPE;
-            state.last_button = BUTTON_ADD_SHAPE;
             break;
         case BUTTON_ADD_TEXT:
             state.mode = MODE_ADD_TEXT;
-            state.last_button = BUTTON_ADD_TEXT;
             break;
         case BUTTON_SELECT:
             state.mode = MODE_SELECT;
-            state.last_button = BUTTON_SELECT;
             break;
         default:
-            state.mode = MODE_ERROR;
             break;
     }
 }
