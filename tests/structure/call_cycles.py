@@ -6,9 +6,9 @@
 NM is the toolchain's nm; each OBJECT a compiled source file as CMake leaves it
 (.../NAME.dir/graphics/draw/renderer.cpp.obj). File A calls file B when a function A leaves
 undefined is defined in B (taking its address counts). Each loop is printed as
-"a.cpp -> b.cpp -> a.cpp", and any makes the exit status 1. Variables are left out: the package
-keeps its shared state in the file that starts it, and the internal headers let the others
-read it."""
+"a.cpp -> b.cpp -> a.cpp", and any makes the exit status 1. Variables are left out: the package's
+internal headers share its state among its files on purpose, and reading a variable calls
+nothing."""
 
 import re
 import subprocess
