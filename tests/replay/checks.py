@@ -11,6 +11,6 @@ def check(condition, description) -> bool:
     return bool(condition)
 
 
-def result() -> int:
+def exit_status() -> int:
     print("all passed" if not failures else "%d failed" % len(failures))
     return 1 if failures else 0

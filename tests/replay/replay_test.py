@@ -21,7 +21,7 @@ import sys
 import time
 
 import golden
-from checks import check, result
+from checks import check, exit_status
 
 sys.path.insert(0, os.path.join(golden.ROOT, "tools", "replay"))
 from zavokreplay import constants, png  # noqa: E402
@@ -254,7 +254,7 @@ def main(arguments) -> int:
         print(__doc__.split("\n\n")[1])
         return 2
     test(*arguments[1:])
-    return result()
+    return exit_status()
 
 
 if __name__ == "__main__":

@@ -29,7 +29,7 @@ root = os.path.join(here, "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, report  # noqa: E402
-from checks import check, result  # noqa: E402
+from checks import check, exit_status  # noqa: E402
 
 BROWSER_SECONDS = 90
 
@@ -210,7 +210,7 @@ def main():
     os.makedirs("synthetic", exist_ok=True)
     test_synthetic()
     test_real_replay(os.path.abspath(sys.argv[1]))
-    return result()
+    return exit_status()
 
 
 if __name__ == "__main__":

@@ -23,7 +23,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, progress, report  # noqa: E402
-from checks import check, result  # noqa: E402
+from checks import check, exit_status  # noqa: E402
 
 
 
@@ -269,7 +269,7 @@ def main():
     test_report(rng)
     test_script_lines()
     test_progress()
-    return result()
+    return exit_status()
 
 
 if __name__ == "__main__":

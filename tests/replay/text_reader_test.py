@@ -19,7 +19,7 @@ import re
 import subprocess
 import sys
 
-from checks import check, result
+from checks import check, exit_status
 
 here = os.path.dirname(os.path.abspath(__file__))
 REPLAY = os.path.join(here, "..", "..", "tools", "zavok-replay")
@@ -99,7 +99,7 @@ def main(reader, fixture):
                 open(os.path.join(name, f), "rb").read() == open(os.path.join(name + "-plain", f), "rb").read()
                 for f in ("0000.png", "0001.png", "0002.png"))
             check(same_frames, "%s: the frames are those of a replay without --text (%s)" % (name, message))
-    return result()
+    return exit_status()
 
 
 if __name__ == "__main__":
