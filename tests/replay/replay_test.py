@@ -15,6 +15,7 @@ one test share one session (display, prefix copy, Wine), one program after the o
 import calendar
 import filecmp
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -24,12 +25,15 @@ import golden
 from checks import check, exit_status
 
 sys.path.insert(0, os.path.join(golden.ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(golden.ROOT, "tests", "script_player"))
+import differential  # noqa: E402
 from zavokreplay import constants, png  # noqa: E402
 from zavokreplay import replay as replaying  # noqa: E402
 from zavokreplay.scripts import count_events  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
 
 # ---- Counting events as the package's reader reads them ------------------------------------
+RANDOM_SCRIPTS = 2000
 LINE = b"ZAVOK_MOUSE(1, 2);"
 COUNTS = [  # the script's bytes, the events it plays, what that shows
     (b"ZAVOK_MOUSE(1, 2);\nZAVOK_KBD(97);\nZAVOK_PERIODIC(3);\n", 5, "a click, a key and a run of three periodic events"),
@@ -68,6 +72,19 @@ def test_count() -> None:
     for data, expected, description in COUNTS:
         actual = count_events(data)
         check(actual == expected, description + ("" if actual == expected else ": counted %d, not %d" % (actual, expected)))
+    # Against the plain decoder that script_differential holds to the real package, over its
+    # random script files: the same number of events (the decoder stops counting at its CAP).
+    rng = random.Random(20)
+    wrong = []
+    for _ in range(RANDOM_SCRIPTS):
+        data = differential.script_file(rng)
+        events, _ = differential.decode(data)
+        played = sum(int(event[2:]) if event.startswith("P ") else 1 for event in events)
+        if min(count_events(data), differential.CAP) != played:
+            wrong.append(data)
+    check(not wrong, "%d random scripts counted as the package plays them%s"
+          % (RANDOM_SCRIPTS, "; not " + differential.describe(wrong[0]) if wrong else ""))
+
     script = write("script.scr", COUNTS[0][0])
     status, output = command_line("--count", script)
     check((status, output) == (0, "5"), "--count prints the count: status %d, %s" % (status, output))
