@@ -29,15 +29,9 @@ root = os.path.join(here, "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, report  # noqa: E402
+from checks import check, exit_status  # noqa: E402
 
 BROWSER_SECONDS = 90
-failures = []
-
-
-def check(condition, description):
-    print(("ok: " if condition else "FAILED: ") + description)
-    if not condition:
-        failures.append(description)
 
 
 def chromium(page, *arguments, width=1000, height=800):
@@ -216,8 +210,7 @@ def main():
     os.makedirs("synthetic", exist_ok=True)
     test_synthetic()
     test_real_replay(os.path.abspath(sys.argv[1]))
-    print("all passed" if not failures else "%d failed" % len(failures))
-    return 1 if failures else 0
+    return exit_status()
 
 
 if __name__ == "__main__":

@@ -23,14 +23,8 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, progress, report  # noqa: E402
+from checks import check, exit_status  # noqa: E402
 
-failures = []
-
-
-def check(condition, description):
-    print(("ok: " if condition else "FAILED: ") + description)
-    if not condition:
-        failures.append(description)
 
 
 def random_image(rng, width, height, colours, alpha=False, grey=False):
@@ -275,8 +269,7 @@ def main():
     test_report(rng)
     test_script_lines()
     test_progress()
-    print("all passed" if not failures else "%d failed" % len(failures))
-    return 1 if failures else 0
+    return exit_status()
 
 
 if __name__ == "__main__":

@@ -19,6 +19,8 @@ import re
 import subprocess
 import sys
 
+from checks import check, exit_status
+
 here = os.path.dirname(os.path.abspath(__file__))
 REPLAY = os.path.join(here, "..", "..", "tools", "zavok-replay")
 NOTICES = [re.escape("ZAVOK_undo is no longer supported."), re.escape("Illegal color 99; using RED."),
@@ -26,13 +28,6 @@ NOTICES = [re.escape("ZAVOK_undo is no longer supported."), re.escape("Illegal c
 FILLER = 30  # lines the fixture prints before the notices
 KEYS = (97, 98)
 
-failures = []
-
-
-def check(condition, description):
-    print(("ok: " if condition else "FAILED: ") + description)
-    if not condition:
-        failures.append(description)
 
 
 def expected_lines(printed, same):
@@ -104,8 +99,7 @@ def main(reader, fixture):
                 open(os.path.join(name, f), "rb").read() == open(os.path.join(name + "-plain", f), "rb").read()
                 for f in ("0000.png", "0001.png", "0002.png"))
             check(same_frames, "%s: the frames are those of a replay without --text (%s)" % (name, message))
-    print("all passed" if not failures else "%d failed" % len(failures))
-    return 1 if failures else 0
+    return exit_status()
 
 
 if __name__ == "__main__":

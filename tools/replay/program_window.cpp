@@ -1,5 +1,5 @@
-// Starting a ZAVOK program, stepping it and reading its graphics window from another process
-// of the same Wine session.
+// Starting a ZAVOK program, stepping it and telling when it is done, from another process of the
+// same Wine session.
 //
 // When is the program done with an event? Its wait loop takes one message per pass, and the
 // window system makes a paint message only when no posted or input message is queued. So the
@@ -13,23 +13,25 @@
 // Only one that never comes back (busy, or hung) leaves the region invalid, and that is the
 // bounded wait of `timeout_ms`.
 //
+// The region is looked at after each message round trip rather than after a sleep: a sent
+// message is answered at the program's next message read, which is the moment anything can have
+// changed, so the helper waits no longer than the program works (a sleep of the shortest kind,
+// 1 ms, cost a replay more than drawing its frame).
+//
 // The paint has then reached the window's image in the program's process; Wine passes it to the
-// X server, from which read_frame reads, a little later, when the program next finds its queue
-// empty. So the other side of the helper has the program paint once more and waits for the
-// server's damage report on the window before it asks for the pixels (session.py, xdamage.py in
-// tools/replay/zavokreplay).
+// X server a little later, when the program next finds its queue empty. So the other side of the
+// helper has the program paint once more, waits for the server's damage report on the window and
+// reads the pixels from the server itself (session.py, xdamage.py in tools/replay/zavokreplay).
 #include "program_window.h"
 
-#include "canvas.h"
+#include "zavok_ids.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr UINT RUN_PLAY_ONE = 7;  // the Run menu's command ids, as WM_COMMAND carries them
-constexpr UINT RUN_QUIT = 8;
-constexpr DWORD POLL_MS = 1;
+constexpr DWORD WINDOW_POLL_MS = 5;  // how often a starting program is looked at for its window
 
 struct Search {
     DWORD process_id;
@@ -62,6 +64,19 @@ HWND find_window(const ProgramWindow &program, const char *class_name, const cha
 
 DWORD elapsed_since(DWORD start) { return GetTickCount() - start; }
 
+// A message that does nothing, sent and answered: the program answers at its next message read.
+bool round_trip(const ProgramWindow &program, DWORD start, DWORD timeout_ms) {
+    DWORD_PTR answer = 0;
+    const DWORD spent = elapsed_since(start);
+    const UINT left = spent < timeout_ms ? static_cast<UINT>(timeout_ms - spent) : 1;
+    return SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, left, &answer) != 0;
+}
+
+std::string why_no_answer(const ProgramWindow &program) {
+    return program_running(program) && IsWindow(program.window) ? "the program did not come back to its wait"
+                                                                 : "the program ended";
+}
+
 }  // namespace
 
 bool program_running(const ProgramWindow &program) {
@@ -78,11 +93,11 @@ std::string start_program(ProgramWindow &program, const std::string &path, DWORD
     }
     const DWORD start = GetTickCount();
     for (;;) {
-        program.window = find_window(program, "DrawWndClass", "ZAVOK Graphics");
+        program.window = find_window(program, ZAVOK_GRAPHICS_CLASS, ZAVOK_GRAPHICS_TITLE);
         if (program.window != nullptr) return "";
-        if (!program_running(program)) return path + " ended without opening a \"ZAVOK Graphics\" window";
-        if (elapsed_since(start) > timeout_ms) return path + " opened no \"ZAVOK Graphics\" window";
-        Sleep(20);
+        if (!program_running(program)) return path + " ended without opening a \"" ZAVOK_GRAPHICS_TITLE "\" window";
+        if (elapsed_since(start) > timeout_ms) return path + " opened no \"" ZAVOK_GRAPHICS_TITLE "\" window";
+        Sleep(WINDOW_POLL_MS);
     }
 }
 
@@ -90,23 +105,16 @@ std::string await_frame(const ProgramWindow &program, DWORD timeout_ms) {
     const DWORD start = GetTickCount();
     InvalidateRect(program.window, nullptr, FALSE);
     while (GetUpdateRect(program.window, nullptr, FALSE)) {
-        if (!program_running(program) || !IsWindow(program.window)) return "the program ended";
-        if (elapsed_since(start) > timeout_ms) return "the program did not come back to its wait";
-        Sleep(POLL_MS);
+        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program);
     }
     for (int trip = 0; trip < 2; ++trip) {
-        DWORD_PTR answer = 0;
-        const DWORD spent = elapsed_since(start);
-        const UINT left = spent < timeout_ms ? static_cast<UINT>(timeout_ms - spent) : 1;
-        if (!SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, left, &answer)) {
-            return program_running(program) ? "the program did not come back to its wait" : "the program ended";
-        }
+        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program);
     }
     return "";
 }
 
 std::string play_one(const ProgramWindow &program) {
-    if (!PostMessageA(program.window, WM_COMMAND, RUN_PLAY_ONE, 0)) return "cannot give the program Play One";
+    if (!PostMessageA(program.window, WM_COMMAND, ZAVOK_RUN_PLAY_ONE, 0)) return "cannot give the program Play One";
     return "";
 }
 
@@ -137,31 +145,6 @@ std::string answer_dialog(HWND dialog, const std::string &text) {
     return "";
 }
 
-std::string read_frame(const ProgramWindow &program, Frame &frame) {
-    RECT client = {};
-    if (!GetClientRect(program.window, &client)) return "cannot read the window's size";
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    if (width <= 0 || height <= 0) return "the window has no client area";
-    const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-
-    Canvas capture(width, height);
-    if (!capture.ok()) return "cannot make a bitmap for the picture";
-    if (!copy_window(program.window, capture)) return "cannot read the window's pixels";
-
-    frame.width = width;
-    frame.height = height;
-    frame.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    const uint8_t *from = reinterpret_cast<const uint8_t *>(capture.pixels);
-    uint8_t *to = frame.rgb.data();
-    for (size_t pixel = 0; pixel < size / 4; ++pixel, from += 4, to += 3) {
-        to[0] = from[2];
-        to[1] = from[1];
-        to[2] = from[0];
-    }
-    return "";
-}
-
 std::string window_rectangles(const ProgramWindow &program) {
     RECT outer = {};
     RECT client = {};
@@ -177,7 +160,7 @@ std::string window_rectangles(const ProgramWindow &program) {
 
 int quit_program(ProgramWindow &program, DWORD timeout_ms) {
     if (program.process.hProcess == nullptr) return -1;
-    if (program.window != nullptr && IsWindow(program.window)) PostMessageA(program.window, WM_COMMAND, RUN_QUIT, 0);
+    if (program.window != nullptr && IsWindow(program.window)) PostMessageA(program.window, WM_COMMAND, ZAVOK_RUN_QUIT, 0);
     int status = -1;
     if (WaitForSingleObject(program.process.hProcess, timeout_ms) == WAIT_OBJECT_0) {
         DWORD code = 0;

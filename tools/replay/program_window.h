@@ -1,23 +1,14 @@
 // A ZAVOK program run by the replay helper: started, its graphics window found, stepped one
-// script event at a time, and its client area read back once the program is done with the event.
+// script event at a time, and told when it is done with the event.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 struct ProgramWindow {
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
-};
-
-// One picture of the client area, rows top to bottom, three bytes (R, G, B) per pixel.
-struct Frame {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> rgb;
 };
 
 // Each returns an empty string when done, otherwise a one-line reason.
@@ -34,7 +25,6 @@ std::string dialog_prompt(HWND dialog);
 // Answers the dialog as its user would: types the text into its edit field and presses its
 // default button.
 std::string answer_dialog(HWND dialog, const std::string &text);
-std::string read_frame(const ProgramWindow &program, Frame &frame);
 // The window's outer and client rectangles in desktop coordinates: "L T R B L T R B".
 std::string window_rectangles(const ProgramWindow &program);
 // Asks the program to quit (Run menu Quit) and waits for it; ends it if it does not. Gives its

@@ -6,8 +6,6 @@
 //   play    gives Play One, then as await
 //   answer TEXT  types TEXT into the dialog's field and presses its default button, as the
 //           user would; then as await
-//   read    the client area's pixels: "frame WIDTH HEIGHT\n" followed by WIDTH * HEIGHT * 3
-//           bytes of RGB rows, top row first
 //   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
 //   text    the lines of the program's text window, read from its pixels (text_reader.h): "text
 //           SHOWN BYTES\n" followed by BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1
@@ -17,7 +15,8 @@
 //   start PROGRAM.exe  after quit: starts another program; answers "ready" as at start
 // It first says "ready" once the program's graphics window is on the screen. Any failure is
 // answered "error REASON", after which the helper ends the program and itself. Every answer is
-// one line.
+// one line. The pixels of the graphics window are read from the X server by the other side, which
+// sees there when the paint has arrived (zavokreplay/session.py).
 //   replay_helper.exe PROGRAM.exe [FRAME_TIMEOUT_MS]
 #include "program_window.h"
 #include "text_reader.h"
@@ -49,16 +48,6 @@ int fail(ProgramWindow &program, const std::string &reason) {
     answer("error " + reason);
     quit_program(program, QUIT_TIMEOUT_MS);
     return 2;
-}
-
-bool send_frame(const Frame &frame) {
-    char header[64];
-    std::snprintf(header, sizeof header, "frame %d %d\n", static_cast<int>(frame.width),
-                  static_cast<int>(frame.height));
-    std::fputs(header, stdout);
-    const bool written = std::fwrite(frame.rgb.data(), 1, frame.rgb.size(), stdout) == frame.rgb.size();
-    std::fflush(stdout);
-    return written;
 }
 
 // The text window's client rows at the top that the graphics window covers: on Wine's virtual
@@ -119,7 +108,6 @@ int main(int argc, char **argv) {
     if (!reason.empty()) return fail(program, reason);
     answer("ready");
 
-    Frame frame;
     static char line[COMMAND_LIMIT];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
@@ -133,10 +121,6 @@ int main(int argc, char **argv) {
             }
             if (reason.empty()) reason = answer_painted(program, frame_timeout_ms);
             if (!reason.empty()) return fail(program, reason);
-        } else if (command == "read") {
-            reason = read_frame(program, frame);
-            if (!reason.empty()) return fail(program, reason);
-            if (!send_frame(frame)) return fail(program, "cannot hand the picture over");
         } else if (command == "rects") {
             answer("rects " + window_rectangles(program));
         } else if (command == "text") {

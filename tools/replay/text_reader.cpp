@@ -6,6 +6,7 @@
 #include "text_reader.h"
 
 #include "canvas.h"
+#include "zavok_ids.h"
 
 #include <cstdint>
 #include <cstring>
@@ -119,7 +120,7 @@ int round_trip(HWND window, DWORD timeout_ms) {
 
 }  // namespace
 
-extern "C" HWND zavok_text_find_window(void) { return FindWindowA("TextWndClass", "ZAVOK Text"); }
+extern "C" HWND zavok_text_find_window(void) { return FindWindowA(ZAVOK_TEXT_CLASS, ZAVOK_TEXT_TITLE); }
 
 extern "C" int zavok_text_show(HWND window, const RECT *clear_of, DWORD timeout_ms, int *was_hidden) {
     if (was_hidden != nullptr) *was_hidden = 0;

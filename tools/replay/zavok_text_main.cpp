@@ -12,6 +12,7 @@
 // --glyph-classes prints, for every code whose glyph looks exactly like a lower code's, the two
 // codes in hex ("CB CA": a cell of 0xCB reads as 0xCA), one pair a line.
 #include "text_reader.h"
+#include "zavok_ids.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -48,7 +49,7 @@ int main(int argc, char **argv) {
     if (show) {
         int was_hidden = 0;
         RECT graphics = {};
-        const HWND graphics_window = FindWindowA("DrawWndClass", "ZAVOK Graphics");
+        const HWND graphics_window = FindWindowA(ZAVOK_GRAPHICS_CLASS, ZAVOK_GRAPHICS_TITLE);
         const bool placed = graphics_window != nullptr && GetWindowRect(graphics_window, &graphics);
         const int shown = zavok_text_show(window, placed ? &graphics : nullptr, timeout_ms, &was_hidden);
         if (shown != ZAVOK_TEXT_OK) return shown;

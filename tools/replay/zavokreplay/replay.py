@@ -5,12 +5,15 @@ comparison goes on past a difference; Checker.verdict() says afterwards whether 
 
 import os
 import re
+import shutil
+import tempfile
 import time
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass, field
 
 from . import frames as framing
 from . import png
+from . import constants
 from .frames import Frame
 from .progress import Progress as ProgressBar
 from .report import TEXT_WINDOW_NOTE, Report
@@ -329,3 +332,83 @@ class Progress(Observer):
     def end_line(self) -> None:
         if self.bar is not None:
             self.bar.finish()
+
+
+# ---- The command line's replay --------------------------------------------------------------
+@dataclass
+class Options:
+    """What tools/zavok-replay is asked for besides the program, the script and OUTDIR."""
+    time_seconds: int
+    expect: str = None  # a folder of references
+    report: str = None  # the page's file
+    text: bool = False
+    final_only: bool = False
+    answers: list = field(default_factory=list)
+    progress: object = None  # a stream for the progress bar or lines; None: none
+
+
+@dataclass
+class Outcome:
+    replay: Replay
+    saver: Saver
+    checker: Checker = None  # when references were given
+    seconds: float = 0.0  # the whole run, start-up included
+    summary: str = ""  # one line: what was replayed, how fast, where it went, what matched
+
+
+def replay_script(root: str, build: str, program: str, script: str, outdir: str, options: Options) -> Outcome:
+    """Replays the script through the program in a world of its own, saving the frames to outdir,
+    as tools/zavok-replay does; raises ReplayError. The outcome's checker.verdict() tells whether
+    the frames matched the references."""
+    if not os.path.isfile(program):
+        raise ReplayError("no program at %s" % program)
+    events = read_script(script)
+    checker = None
+    if options.expect is not None:
+        if not os.path.isdir(options.expect):
+            raise ReplayError("no folder of reference pictures at %s" % options.expect)
+        checker = Checker(os.path.abspath(options.expect), os.path.abspath(outdir))
+    stamp = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(options.time_seconds))
+    saver = Saver(os.path.abspath(outdir))
+    report = None
+    if options.report is not None:
+        report = ReportWriter(options.report, os.path.abspath(program), os.path.abspath(script), stamp + " UTC",
+                              saver, checker)
+    work = tempfile.mkdtemp(prefix="zavok-replay.")
+    failure = None
+    try:
+        shutil.copyfile(script, os.path.join(work, constants.SCRIPT_FILE))
+        settings = Settings(root=root, build=os.path.abspath(build), program=os.path.abspath(program), work=work,
+                            time_seconds=options.time_seconds, answers=options.answers)
+        replay = Replay(settings, script, events, final_only=options.final_only, read_text=options.text)
+        progress = Progress(options.progress) if options.progress is not None else None
+        observers = [saver] + ([checker] if checker else []) + ([report] if report else []) + \
+            ([progress] if progress else [])
+        try:
+            run(replay, observers)
+        except ReplayError as error:
+            failure = error
+            raise
+        finally:
+            saver.close()
+            if progress is not None:
+                progress.end_line()
+            if report is not None and failure is not None:
+                report.close("the replay stopped: %s" % failure, replay.text_shown)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+    outcome = Outcome(replay, saver, checker, time.monotonic() - replay.started)
+    summary = "replayed %d events of %s at %s UTC in %.1f s" % (events, script, stamp, outcome.seconds)
+    if replay.events_per_second() > 0:
+        summary += " (%.0f events a second once started)" % replay.events_per_second()
+    summary += "; %d frames in %s" % (saver.saved, os.path.abspath(outdir))
+    if checker is not None:
+        if checker.differences:
+            summary += "; %d differences from %s" % (len(checker.differences), checker.folder)
+        else:
+            summary += "; all %d compared with %s match" % (checker.compared, checker.folder)
+    if report is not None:
+        summary += "; report: %s" % report.close(summary, replay.text_shown)
+    outcome.summary = summary
+    return outcome

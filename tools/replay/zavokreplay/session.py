@@ -60,7 +60,7 @@ class Session:
     prefix: str = ""
     xvfb: subprocess.Popen = None
     helper: subprocess.Popen = None
-    buffer: bytes = b""
+    buffer: bytearray = field(default_factory=bytearray)
     damage: DamageWatch = None
     client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
     answered: list = field(default_factory=list)  # the dialogs answered: (prompt, answer) in order
@@ -218,7 +218,9 @@ class Session:
     def _line(self, deadline: float) -> str:
         while b"\n" not in self.buffer:
             self._read_until(len(self.buffer) + 1, deadline)
-        line, self.buffer = self.buffer.split(b"\n", 1)
+        end = self.buffer.index(b"\n")
+        line = bytes(self.buffer[:end])
+        del self.buffer[:end + 1]
         return line.decode(errors="replace").rstrip("\r")
 
     def _expect(self, words, timeout_s: float) -> str:
@@ -237,31 +239,28 @@ class Session:
         except OSError:
             raise ReplayError("the replay helper ended unexpectedly") from None
 
-    def _picture(self) -> Picture:
-        timeout_s = self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S
-        header = self._expect("frame", timeout_s).split()
-        width, height = int(header[1]), int(header[2])
-        size = width * height * 3
-        self._read_until(size, time.monotonic() + timeout_s)
-        rgb, self.buffer = self.buffer[:size], self.buffer[size:]
-        return Picture(width, height, rgb)
-
     def _painted(self, command: str) -> Picture:
         """Once the helper says the program has painted its window after the command, the frame
         is in the window's image inside the program's process, but maybe not yet on the X
         server, and a flush of an older image (a window first shown, or uncovered) may still
         come. So the damage reports seen so far are dropped and the program is made to paint
         once more: whatever reaches the server from then on carries the frame, and the first
-        damage inside the client area says it is there."""
+        damage inside the client area says it is there, to be read from the server. That damage
+        is waited for while the helper still makes sure of the second paint, whose answer is
+        taken afterwards."""
         self._settle(command)
         timeout_s = self.settings.frame_timeout_ms / 1000
         self.damage.forget()
         self._command("await")
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
         if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
+            self._expect("painted", ANSWER_SLACK_S)  # the helper's reason, when it has one
             raise ReplayError("the program's paint did not reach the display")
-        self._command("read")
-        return self._picture()
+        rgb = self.damage.read(*self.client)
+        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        if rgb is None:
+            raise ReplayError("cannot read the program's window from the display")
+        left, top, right, bottom = self.client
+        return Picture(right - left, bottom - top, rgb)
 
     def _settle(self, command: str) -> None:
         """Gives the command (await or play) and waits until the program is back in its wait,
@@ -301,7 +300,8 @@ class Session:
             return None, False
         size = int(header[2])
         self._read_until(size, time.monotonic() + ANSWER_SLACK_S)
-        data, self.buffer = self.buffer[:size], self.buffer[size:]
+        data = bytes(self.buffer[:size])
+        del self.buffer[:size]
         return data.decode("utf-8", errors="replace").split("\n")[:-1], header[1] == "1"
 
     def quit(self) -> int:

@@ -1,5 +1,6 @@
 """The X server's damage reports on the program's graphics window (libX11 and libXdamage through
-ctypes): they tell when the window's pixels have reached the X server.
+ctypes): they tell when the window's pixels have reached the X server, from which they are then
+read (XGetImage).
 
 Why they are needed: Wine draws a window into a memory image of the program's own process and
 hands it to the X server only when the program next finds its message queue empty, or when the
@@ -7,16 +8,24 @@ window is exposed. The helper knows when the program has painted; whether Wine h
 paint on yet it cannot see. Every paint of the client area ends up as drawing on the X window,
 which the server reports as damage. The session (session.py) drops the reports once the
 program has painted the frame and has it paint once more: the next damage inside the client
-area can then only carry the frame, and a read of the window from the server gives it."""
+area can then only carry the frame, and a read of the window from the server gives it.
+
+The pixels are read here rather than by a Win32 program of the session: Wine's BitBlt from
+another process's window reads the same X window, pixel for pixel, but then hands the frame on
+through a pipe, which cost twice as long as the read itself."""
 
 import ctypes
 import select
 import time
 
+from . import constants
+
 DAMAGE_REPORT_RAW_RECTANGLES = 0
 DAMAGE_NOTIFY = 0  # the event's number past the extension's first event
 IS_VIEWABLE = 2  # a window's map state: mapped, and all its ancestors too
-WINDOW_TITLE = b"ZAVOK Graphics"
+WINDOW_TITLE = constants.GRAPHICS_TITLE.encode()
+Z_PIXMAP = 2
+ALL_PLANES = 0xFFFFFFFF
 
 
 class XDamageError(Exception):
@@ -43,6 +52,18 @@ class _WindowAttributes(ctypes.Structure):
                 ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
                 ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
                 ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+class _Image(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p),
+                ("functions", ctypes.c_void_p * 6)]
+
+
+_DESTROY_IMAGE_TYPE = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.POINTER(_Image))  # XImage's functions[1]
 
 
 class _Event(ctypes.Union):
@@ -75,6 +96,9 @@ def _libraries():
     x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_WindowAttributes)]
+    x11.XGetImage.restype = ctypes.POINTER(_Image)
+    x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                              ctypes.c_ulong, ctypes.c_int]
     x11.XSetErrorHandler.argtypes = [_ERROR_HANDLER_TYPE]
     x11.XSetErrorHandler.restype = ctypes.c_void_p
     damage.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
@@ -85,7 +109,8 @@ def _libraries():
 
 
 class DamageWatch:
-    """Damage reports on the X window titled "ZAVOK Graphics" of one display."""
+    """Damage reports on the program's graphics window (titled constants.GRAPHICS_TITLE) of one
+    display, and its pixels."""
 
     def __init__(self, display_name: str, find_timeout_s: float):
         self.x11, self.xdamage = _libraries()
@@ -167,6 +192,28 @@ class DamageWatch:
             if waited <= 0:
                 return False
             select.select([descriptor], [], [], waited)
+
+    def read(self, left: int, top: int, right: int, bottom: int) -> bytes:
+        """The rectangle's pixels (window coordinates) as the server has them, three bytes (R, G,
+        B) each, rows from the top; None when the server cannot give them (a window that has gone,
+        a depth other than 24 bits in 32)."""
+        width, height = right - left, bottom - top
+        image = self.x11.XGetImage(self.display, self.window, left, top, width, height, ALL_PLANES, Z_PIXMAP)
+        if not image:
+            return None
+        try:
+            fields = image.contents
+            if (fields.bits_per_pixel, fields.bytes_per_line, fields.byte_order, fields.red_mask, fields.blue_mask) != \
+                    (32, width * 4, 0, 0xFF0000, 0xFF):
+                return None
+            pixels = ctypes.string_at(fields.data, width * height * 4)  # B, G, R, unused
+        finally:
+            _DESTROY_IMAGE_TYPE(image.contents.functions[1])(image)
+        rgb = bytearray(width * height * 3)
+        rgb[0::3] = pixels[2::4]
+        rgb[1::3] = pixels[1::4]
+        rgb[2::3] = pixels[0::4]
+        return bytes(rgb)
 
     def close(self) -> None:
         if self.display:
