@@ -61,10 +61,19 @@ def read_constexprs(path: str) -> dict:
         if match is None:
             continue
         try:
-            values[match.group(1)] = _evaluate(ast.parse(match.group(2), mode="eval").body, values)
-        except (SyntaxError, ValueError, ZeroDivisionError) as error:
+            values[match.group(1)] = evaluate(match.group(2), values)
+        except ValueError as error:
             raise ValueError("%s:%d: %s" % (path, line_number, error)) from None
     return values
+
+
+def evaluate(expression: str, names: dict) -> int:
+    """An integer expression of + - * / and parentheses over literals and the names given, as
+    C++ works it out; ValueError if it is not one."""
+    try:
+        return _evaluate(ast.parse(expression, mode="eval").body, names)
+    except (SyntaxError, ZeroDivisionError) as error:
+        raise ValueError(str(error)) from None
 
 
 globals().update(_read(HEADER))
