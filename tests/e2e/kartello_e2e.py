@@ -155,9 +155,8 @@ class Run:
         """Every line of the recording is whole and of its kind (what is not a click or a key
         is a run of periodic events), and every line ends in CR LF, the last one included."""
         data = self.script_bytes()
-        bad = [line for line in self.script_lines() if not SCRIPT_LINE.fullmatch(line)]
-        bad += [line for line in data.decode(errors="replace").replace("\r\n", "\n").split("\n")[:-1]
-                if not line.startswith("ZAVOK_")]
+        lines = data.decode(errors="replace").replace("\r\n", "\n").split("\n")[:-1]
+        bad = [line for line in lines if not SCRIPT_LINE.fullmatch(line)]
         if bad:
             return self.check(description, False, "%d line(s) are not whole lines" % len(bad))
         return self.check(description, data.count(b"\r") == data.count(b"\n") and data.endswith(b"\r\n"),
