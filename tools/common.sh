@@ -11,7 +11,7 @@ CLANG_BUILD=${ZAVOK_CLANG_BUILD_DIR:-$BUILD-clang}
 [ "$TOOLCHAIN" = "$CLANG_TOOLCHAIN" ] && CLANG_BUILD=$BUILD
 
 # Debian packages the build, the program and the tests need.
-PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool
+PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth libxtst6
           imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
           unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium lld llvm clang-tidy cppcheck)
 

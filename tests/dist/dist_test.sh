@@ -112,7 +112,7 @@ scenario_kartello() {
         has_files kartello.exe README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt
     check "kartello.exe needs no DLL beside it" self_contained "$folder/kartello.exe"
     check "kartello.exe from the unpacked folder shows its card" \
-        bash "$root/tests/e2e/kartello_e2e.sh" "$folder/kartello.exe" start
+        "$root/tests/e2e/kartello_e2e.py" "$folder/kartello.exe" start
 }
 
 scenario_sdk() {

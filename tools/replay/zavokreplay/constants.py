@@ -1,12 +1,23 @@
-"""The values the package shares with programs that drive it from outside, read from
-graphics/zavok_ids.h: GRAPHICS_CLASS, GRAPHICS_TITLE, TEXT_CLASS, TEXT_TITLE, SURFACE_WIDTH,
-SURFACE_HEIGHT, SCRIPT_FILE and the Run menu's ids RUN_ANIMATE ... RUN_INFO (the header's names
-without their ZAVOK_ prefix)."""
+"""The values the package and the designer share with programs that drive them from outside.
 
+From graphics/zavok_ids.h: GRAPHICS_CLASS, GRAPHICS_TITLE, TEXT_CLASS, TEXT_TITLE, SURFACE_WIDTH,
+SURFACE_HEIGHT, SCRIPT_FILE and the Run menu's ids RUN_ANIMATE ... RUN_INFO (the header's names
+without their ZAVOK_ prefix).
+
+From card_designer/layout.h, as `layout`: Kartello's layout (layout.PANEL_TOP, layout.BUTTON_PITCH,
+layout.CARD_LEFT, ...), each `constexpr int NAME = expression;` line worked out as C++ does;
+read_constexprs(DESIGNER) gives the designer's other such values (MAX_OBJECTS, ...)."""
+
+import ast
+import operator
 import os
 import re
+from types import SimpleNamespace
 
-HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "graphics", "zavok_ids.h")
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
+HEADER = os.path.join(ROOT, "graphics", "zavok_ids.h")
+LAYOUT = os.path.join(ROOT, "card_designer", "layout.h")
+DESIGNER = os.path.join(ROOT, "card_designer", "designer.h")
 
 
 def _read(path: str) -> dict:
@@ -17,4 +28,53 @@ def _read(path: str) -> dict:
     return values
 
 
+def _c_divide(left: int, right: int) -> int:
+    """C++'s integer division, which rounds toward zero."""
+    quotient = abs(left) // abs(right)
+    return quotient if (left < 0) == (right < 0) else -quotient
+
+
+_OPERATORS = {ast.Add: operator.add, ast.Sub: operator.sub, ast.Mult: operator.mul, ast.Div: _c_divide}
+
+
+def _evaluate(node, names: dict) -> int:
+    if isinstance(node, ast.Constant) and type(node.value) is int:
+        return node.value
+    if isinstance(node, ast.Name) and node.id in names:
+        return names[node.id]
+    if isinstance(node, ast.UnaryOp) and isinstance(node.op, (ast.USub, ast.UAdd)):
+        value = _evaluate(node.operand, names)
+        return -value if isinstance(node.op, ast.USub) else value
+    if isinstance(node, ast.BinOp) and type(node.op) in _OPERATORS:
+        return _OPERATORS[type(node.op)](_evaluate(node.left, names), _evaluate(node.right, names))
+    raise ValueError("not an integer expression over earlier names: %s" % ast.dump(node))
+
+
+def read_constexprs(path: str) -> dict:
+    """The values of the `constexpr int NAME = expression;` lines of a header, in order; a line
+    of that kind that cannot be worked out is an error, not a value left out."""
+    with open(path) as file:
+        text = file.read()
+    values = {}
+    for line_number, line in enumerate(text.splitlines(), 1):
+        match = re.match(r"\s*constexpr\s+int\s+(\w+)\s*=\s*(.*?);\s*(//.*)?$", line)
+        if match is None:
+            continue
+        try:
+            values[match.group(1)] = evaluate(match.group(2), values)
+        except ValueError as error:
+            raise ValueError("%s:%d: %s" % (path, line_number, error)) from None
+    return values
+
+
+def evaluate(expression: str, names: dict) -> int:
+    """An integer expression of + - * / and parentheses over literals and the names given, as
+    C++ works it out; ValueError if it is not one."""
+    try:
+        return _evaluate(ast.parse(expression, mode="eval").body, names)
+    except (SyntaxError, ZeroDivisionError) as error:
+        raise ValueError(str(error)) from None
+
+
 globals().update(_read(HEADER))
+layout = SimpleNamespace(**read_constexprs(LAYOUT))

@@ -1,28 +1,23 @@
-"""The world a replay runs in: a virtual X display of its own, a private copy of the project's
-Wine prefix (so its own wineserver, ended at the end), Wine's virtual desktop on that display,
-and inside it the Win32 helper (tools/replay/replay_helper.cpp) that starts the program, gives
-Play One, tells when the program has painted after the event, and hands back the window's
-pixels once the X server's damage reports show that the paint has reached the server.
+"""A replay's session: a world of its own (world.py: a virtual display, a private copy of the
+project's Wine prefix, Wine's virtual desktop) and inside it the Win32 helper
+(tools/replay/replay_helper.cpp) that starts the program, gives Play One, tells when the program
+has painted after the event, and hands back the window's pixels once the X server's damage
+reports show that the paint has reached the server.
 
 Every wait is bounded; on any failure a ReplayError with a one-line reason is raised, and
 close() leaves no process of the session running."""
 
-import ctypes
 import os
 import select
-import shutil
 import signal
 import subprocess
-import tempfile
 import time
 from dataclasses import dataclass, field
 
+from .world import World, WorldError
 from .xdamage import DamageWatch, XDamageError
 
 FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-SCREEN = "1024x768x24"
-DESKTOP = "1024x768"
-DISPLAY_TIMEOUT_S = 10
 START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's first window
 FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
 ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
@@ -58,7 +53,7 @@ class Session:
     settings: Settings
     environment: dict = field(default_factory=dict)
     prefix: str = ""
-    xvfb: subprocess.Popen = None
+    world: World = None
     helper: subprocess.Popen = None
     buffer: bytearray = field(default_factory=bytearray)
     damage: DamageWatch = None
@@ -69,51 +64,19 @@ class Session:
     # ---- Starting -------------------------------------------------------------------------
     def start(self) -> None:
         self._prepare_wine()
-        self._start_display()
         self._start_helper()
 
     def _prepare_wine(self) -> None:
-        """Packages, the helper, and a private copy of the prefix, through the project's own
-        shell set-up (tools/common.sh) so that the replay runs Wine as the tests do."""
-        settings = self.settings
+        """Packages, the helper, and a world of its own (world.py) for the replay."""
         if not os.path.isfile(FAKETIME_LIBRARY):
             raise ReplayError("libfaketime is missing (%s)" % FAKETIME_LIBRARY)
-        copies = os.path.join(settings.build, "replay")
-        os.makedirs(copies, exist_ok=True)
-        self.prefix = tempfile.mkdtemp(prefix="prefix.", dir=copies)
-        # Messages and the environment go to files: a wineserver that the set-up starts would
-        # hold a pipe open for as long as it runs.
-        script = r'''
-            . "$1/tools/common.sh" || exit 3
-            ensure_packages >/dev/null 2>&1 || { echo "cannot install the packages it needs (${PACKAGES[*]})"; exit 3; }
-            if [ "$3" = build ]; then  # one build at a time, however many replays start at once
-                { flock -w 600 9 && build_project replay_helper >/dev/null 2>&1; } 9>"$BUILD/replay/build.lock" ||
-                    { echo "cannot build the replay helper"; exit 3; }
-            fi
-            setup_wine >/dev/null 2>&1 </dev/null || { echo "cannot set up the Wine prefix $WINEPREFIX"; exit 3; }
-            clone_wine_prefix "$2" "$4" || { echo "cannot copy the Wine prefix to $2"; exit 3; }
-            env -0 >"$5"
-        '''
-        build = "build" if self._helper_is_stale() else "keep"
-        exported, messages = self.prefix + ".environment", self.prefix + ".messages"
+        self.world = World("prefix", folder="replay", build=self.settings.build, install=True,
+                           targets=("replay_helper",) if self._helper_is_stale() else ())
         try:
-            with open(messages, "wb") as log:
-                status = subprocess.run(["bash", "-c", script, "zavok-replay", settings.root, self.prefix, build,
-                                         DESKTOP, exported], stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                        env=dict(os.environ, ZAVOK_BUILD_DIR=settings.build), check=False).returncode
-            with open(messages, "rb") as log:
-                message = log.read().decode(errors="replace").strip()
-            if status != 0:
-                raise ReplayError(message.splitlines()[-1] if message else "cannot set up Wine")
-            with open(exported, "rb") as file:
-                entries = file.read().decode(errors="replace").split("\0")
-        finally:
-            for name in (exported, messages):
-                if os.path.exists(name):
-                    os.remove(name)
-        self.environment = dict(entry.split("=", 1) for entry in entries if "=" in entry)
-        if self.environment.get("WINEPREFIX") != self.prefix:
-            raise ReplayError("cannot set up the Wine prefix %s" % self.prefix)
+            self.world.start()
+        except WorldError as error:
+            raise ReplayError(str(error)) from None
+        self.environment, self.prefix = self.world.environment, self.world.prefix
 
     def helper_path(self) -> str:
         return os.path.join(self.settings.build, "replay_helper.exe")
@@ -125,25 +88,6 @@ class Session:
             return True
         sources = os.path.join(self.settings.root, "tools", "replay")
         return any(os.path.getmtime(os.path.join(sources, name)) > built for name in HELPER_SOURCES)
-
-    def _start_display(self) -> None:
-        """Xvfb picks a free display number itself and tells it: no race with other displays."""
-        reader, writer = os.pipe()
-        try:
-            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL, pass_fds=(writer,), preexec_fn=_end_with_parent)
-        except OSError:
-            os.close(reader)
-            raise ReplayError("cannot start a virtual display (Xvfb)") from None
-        finally:
-            os.close(writer)
-        with os.fdopen(reader, "rb") as pipe:
-            ready, _, _ = select.select([pipe], [], [], DISPLAY_TIMEOUT_S)
-            number = pipe.readline().strip() if ready else b""
-        if not number.isdigit():
-            raise ReplayError("cannot start a virtual display (Xvfb)")
-        self.environment["DISPLAY"] = ":" + number.decode()
 
     def _start_helper(self) -> None:
         settings = self.settings
@@ -312,8 +256,7 @@ class Session:
 
     # ---- Ending -----------------------------------------------------------------------------
     def close(self) -> None:
-        """Ends whatever is left of the session: the helper, the program, the prefix's
-        wineserver, the display, and removes the prefix copy."""
+        """Ends whatever is left of the session: the helper, the program, and the world."""
         if self.damage is not None:
             self.damage.close()
             self.damage = None
@@ -329,28 +272,12 @@ class Session:
                     os.killpg(self.helper.pid, signal.SIGKILL)
                     self.helper.wait()
             self.helper = None
-        if self.prefix and self.environment.get("WINEPREFIX") == self.prefix:
-            environment = dict(self.environment)
-            subprocess.run(["wineserver", "-k"], env=environment, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=STOP_TIMEOUT_S, check=False)
-            try:
-                subprocess.run(["wineserver", "-w"], env=environment, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, timeout=STOP_TIMEOUT_S, check=False)
-            except subprocess.TimeoutExpired:
-                pass
-        if self.xvfb is not None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(timeout=STOP_TIMEOUT_S)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-            self.xvfb = None
-        if self.prefix:
-            shutil.rmtree(self.prefix, ignore_errors=True)
-            if os.path.exists(self.prefix + ".time"):
-                os.remove(self.prefix + ".time")
-            self.prefix = ""
+        if self.prefix and os.path.exists(self.prefix + ".time"):
+            os.remove(self.prefix + ".time")
+        if self.world is not None:
+            self.world.close()
+            self.world = None
+        self.prefix = ""
 
     def __enter__(self):
         try:
@@ -362,12 +289,6 @@ class Session:
 
     def __exit__(self, *_):
         self.close()
-
-
-def _end_with_parent() -> None:
-    """In the child before it starts: the display ends with the replay even if the replay is
-    killed outright (PR_SET_PDEATHSIG)."""
-    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM, 0, 0, 0)
 
 
 def windows_path(path: str) -> str:
