@@ -22,7 +22,9 @@ START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's f
 FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
 ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
 STOP_TIMEOUT_S = 20
-HELPER_SOURCES = ("replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")
+HELPER_SOURCES = tuple(os.path.join("tools", "replay", name) for name in (
+    "replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")) + \
+    (os.path.join("graphics", "zavok_ids.h"),)
 
 
 class ReplayError(Exception):
@@ -86,8 +88,7 @@ class Session:
             built = os.path.getmtime(self.helper_path())
         except OSError:
             return True
-        sources = os.path.join(self.settings.root, "tools", "replay")
-        return any(os.path.getmtime(os.path.join(sources, name)) > built for name in HELPER_SOURCES)
+        return any(os.path.getmtime(os.path.join(self.settings.root, name)) > built for name in HELPER_SOURCES)
 
     def _start_helper(self) -> None:
         settings = self.settings
