@@ -195,8 +195,8 @@ def scenario_kartello(folder, replays):
             ["its first frame is not %s" % os.path.relpath(EMPTY_CARD, ROOT)]
         if frame.text is not None and not replay.text_shown:
             problems.append("its text window shows at start")
-    except ReplayError as error:
-        problems = ["the replay: %s" % error]
+    except (ReplayError, png.PngError) as error:
+        problems = [str(error)]
     check("kartello.exe from the unpacked folder shows its empty card, pixel for pixel as in the golden "
           "replays, and no text window", problems)
 
