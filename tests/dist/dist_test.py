@@ -189,7 +189,7 @@ def scenario_kartello(folder, replays):
     program = os.path.join(folder, "kartello.exe")
     check("kartello.exe needs no DLL beside it", foreign_dlls([program]))
     try:
-        replay, frame = replays.last_frame(program, "")
+        replay, frame = replays.last_frame(program, "", read_text=True)
         empty = png.read(EMPTY_CARD)
         problems = [] if (frame.width, frame.height, frame.rgb) == (empty.width, empty.height, empty.rgb) else \
             ["its first frame is not %s" % os.path.relpath(EMPTY_CARD, ROOT)]
