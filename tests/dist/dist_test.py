@@ -19,6 +19,7 @@ display and Wine prefix copy. OBJDUMP names the cross objdump, ZAVOK_BUILD_DIR t
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -116,11 +117,13 @@ def command_problems(folder, readme, heading, log):
         return ["no commands under '%s' in %s" % (heading, readme)]
     environment = dict(os.environ, CMAKE_BUILD_PARALLEL_LEVEL=str(os.cpu_count() or 1))
     with open(log, "w+") as output:
+        shell = subprocess.Popen(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=environment,
+                                 stdin=subprocess.DEVNULL, stdout=output, stderr=output, start_new_session=True)
         try:
-            status = subprocess.run(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=environment,
-                                    stdin=subprocess.DEVNULL, stdout=output, stderr=output,
-                                    timeout=COMMANDS_TIMEOUT_S).returncode
+            status = shell.wait(timeout=COMMANDS_TIMEOUT_S)
         except subprocess.TimeoutExpired:
+            os.killpg(shell.pid, signal.SIGKILL)  # the shell and whatever it started
+            shell.wait()
             status = "timed out"
         output.seek(0)
         return [] if status == 0 else output.read().splitlines() + ["exit status %s" % status]
