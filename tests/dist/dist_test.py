@@ -1,15 +1,8 @@
 #!/usr/bin/python3
 """The two downloads as people get them: each zip unpacked into an empty folder outside the build
-tree and used from there.
+tree and used from there (docs/testing.md, dist_*, says what is checked).
 
-    dist_test.py kartello Kartello-VERSION-win64.zip
-        the files are there; kartello.exe needs no DLL but Windows' own and shows its card
-    dist_test.py sdk ZAVOK-SDK-VERSION-win64.zip
-        the files are there; the starter project built with its README's commands (CMake, a
-        C-only project found through CMAKE_PREFIX_PATH), the examples and the starter built with
-        the SDK README's commands (CMake; the C compiler and pkg-config) need no DLL but
-        Windows' own and draw, each replayed through a click; the HTML pages show in Chromium
-        every picture and their text (sdk_pages.py)
+    dist_test.py kartello|sdk ZIP
 
 Each README's code block runs through bash as a person types it, but for its wine line: the
 programs are started by one replay session (tools/replay/zavokreplay), which makes its own
