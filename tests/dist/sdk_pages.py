@@ -1,15 +1,11 @@
-#!/usr/bin/python3
 """The SDK's HTML pages as a reader opens them, offline: headless Chromium loads every page of
 the unpacked SDK's docs/ (each in a frame of one harness page, whose script reports what the
-browser made of it).
-
-    sdk_pages_test.py SDK_DOCS_FOLDER MARKDOWN_FOLDER
-
+browser made of it); check_pages() reports, for each page:
 - every picture loaded, at the size its PNG file has (a broken one has no size);
 - the text: every heading of the page's Markdown source is in the page's text, and outside code
   blocks no Markdown markup shows (a code fence, a link or a table row left as typed);
 - every relative link leads to a file of the SDK, and its #anchor to a heading of that page.
-Runs in the current folder; the browser's wait is bounded.
+The browser's wait is bounded.
 """
 
 import html.parser
@@ -18,18 +14,10 @@ import os
 import re
 import struct
 import subprocess
-import sys
 import urllib.parse
 
 BROWSER_SECONDS = 90
 LEFT_MARKUP = re.compile(r"```|\]\(|\|\s*:?-{3,}")
-failures = []
-
-
-def check(condition, description):
-    print(("ok: " if condition else "FAILED: ") + description)
-    if not condition:
-        failures.append(description)
 
 
 class Page(html.parser.HTMLParser):
@@ -66,11 +54,13 @@ def markdown_headings(path):
             for heading in headings]
 
 
-def browse(pages):
-    """What Chromium shows of each page: its pictures (src, natural width and height) and text."""
+def browse(pages, work):
+    """What Chromium shows of each page: its pictures (src, natural width and height) and text.
+    The harness page and the browser's profile are made in `work`."""
+    harness = os.path.join(work, "harness.html")
     frames = "".join('<iframe src="%s" width="1100" height="900"></iframe>\n' % urllib.parse.quote(os.path.abspath(page))
                      for page in pages)
-    with open("harness.html", "w", encoding="utf-8") as file:
+    with open(harness, "w", encoding="utf-8") as file:
         file.write("""<!DOCTYPE html><html><body><pre id="result"></pre>
 %s<script>
 function prose(page) {  // the text but for code blocks, which may show anything
@@ -91,8 +81,8 @@ window.addEventListener("load", function () {
 """ % frames)
     command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
                "--disable-background-networking", "--disable-component-update", "--disable-sync",
-               "--allow-file-access-from-files", "--user-data-dir=" + os.path.abspath("profile"),
-               "--dump-dom", "file://" + os.path.abspath("harness.html")]
+               "--allow-file-access-from-files", "--user-data-dir=" + os.path.join(work, "profile"),
+               "--dump-dom", "file://" + harness]
     # The machine's own fonts: the private font setup of the Wine runs has none for the browser,
     # which would then lay out no text at all.
     environment = {name: value for name, value in os.environ.items() if name != "FONTCONFIG_FILE"}
@@ -101,25 +91,28 @@ window.addEventListener("load", function () {
     return json.loads(html.unescape(found.group(1))) if found and found.group(1) else None
 
 
-def main(docs, markdown_folder):
-    pages = sorted(os.path.join(docs, name) for name in os.listdir(docs) if name.endswith(".html"))
-    check(pages, "the SDK has pages in %s" % docs)
-    seen = browse(pages) if pages else []
-    check(seen is not None and len(seen) == len(pages), "Chromium opened every page")
+def check_pages(docs, markdown_folder, work, check):
+    """Reports each finding through check(description, passed)."""
+    pages = sorted(os.path.join(docs, name) for name in os.listdir(docs) if name.endswith(".html")) \
+        if os.path.isdir(docs) else []
+    check("the SDK has pages in %s" % docs, bool(pages))
+    seen = browse(pages, work) if pages else []
+    check("Chromium opened every page", seen is not None and len(seen) == len(pages))
     for page, shown in zip(pages, seen or []):
         name = os.path.basename(page)
         images = [(src, (width, height), png_size(os.path.join(docs, urllib.parse.unquote(src))))
                   for src, width, height in shown["images"]]
         broken = [src for src, shown_size, size in images if size is None or shown_size != size]
-        check(images and not broken, "%s: all %d pictures show, each at its own size%s"
-              % (name, len(images), "; broken: %s" % broken if broken else ""))
+        check("%s: all %d pictures show, each at its own size%s"
+              % (name, len(images), "; broken: %s" % broken if broken else ""), bool(images) and not broken)
 
         source = os.path.join(markdown_folder, os.path.splitext(name)[0] + ".md")
         headings = markdown_headings(source) if os.path.isfile(source) else []
         missing = [heading for heading in headings if heading not in shown["text"]]
         markup = LEFT_MARKUP.findall(shown["prose"])
-        check(headings and not missing and not markup, "%s: the text of its %d headings, no markup left%s"
-              % (name, len(headings), "; missing %s, markup %s" % (missing, markup) if missing or markup else ""))
+        check("%s: the text of its %d headings, no markup left%s"
+              % (name, len(headings), "; missing %s, markup %s" % (missing, markup) if missing or markup else ""),
+              bool(headings) and not missing and not markup)
 
         dead = []
         for link in Page(page).links:
@@ -130,13 +123,4 @@ def main(docs, markdown_folder):
             if not os.path.exists(target) or parts.fragment and (
                     not target.endswith(".html") or parts.fragment not in Page(target).ids):
                 dead.append(link)
-        check(not dead, "%s: every link leads somewhere%s" % (name, "; dead: %s" % dead if dead else ""))
-    print("all passed" if not failures else "%d failed" % len(failures))
-    return 1 if failures else 0
-
-
-if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        print(__doc__.strip().splitlines()[4].strip(), file=sys.stderr)
-        sys.exit(2)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+        check("%s: every link leads somewhere%s" % (name, "; dead: %s" % dead if dead else ""), not dead)

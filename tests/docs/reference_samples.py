@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Keeps docs/reference.md in step with the code it quotes.
 
-  tools/reference-samples          checks; exit status 1 and one line per drift when it differs
-  tools/reference-samples --write  rewrites the quoted samples and scripts from their files
+  tests/docs/reference_samples.py          checks; exit status 1 and one line per drift when it differs
+  tests/docs/reference_samples.py --write  rewrites the quoted samples and scripts from their files
 
 What the reference quotes, each marked by an HTML comment before its code block:
   <!-- sample: NAME -->       the lines of docs/samples/NAME.c between "/* reference: begin */"
@@ -20,7 +20,7 @@ import os
 import re
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 REFERENCE = os.path.join(ROOT, "docs", "reference.md")
 SAMPLES = os.path.join(ROOT, "docs", "samples")
 HEADER = os.path.join(ROOT, "graphics", "zavok.h")
@@ -89,7 +89,7 @@ def problems(reference: str) -> list:
             found.append("%s: quotes %s %s, which does not exist" % (REFERENCE, kind, name))
             continue
         if block != wanted:
-            found.append("docs/reference.md: the %s %s differs from its file (tools/reference-samples --write)"
+            found.append("docs/reference.md: the %s %s differs from its file (tests/docs/reference_samples.py --write)"
                          % (kind, name))
     for path in sorted(glob.glob(os.path.join(SAMPLES, "*.c"))):
         name = os.path.splitext(os.path.basename(path))[0]
