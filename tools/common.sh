@@ -36,11 +36,11 @@ Marlett	Marlett	/usr/share/wine/fonts/marlett.ttf"
 say() { printf '%s\n' "$*" >&2; }
 
 ensure_packages() {
-    local missing=()
-    local package
-    for package in "${PACKAGES[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-    done
+    # One query for all of them: every command and every test world starts here.
+    local missing
+    mapfile -t missing < <(printf '%s\n' "${PACKAGES[@]}" | sort -u |
+        comm -23 - <(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${PACKAGES[@]}" 2>/dev/null |
+                     awk '$1 == "ii" { print $2 }' | sort -u))
     [ ${#missing[@]} -eq 0 ] && return 0
     say "Installing: ${missing[*]}"
     local sudo=()
