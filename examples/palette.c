@@ -26,7 +26,7 @@ static void draw_swatch(int color) {
 static int color_at(int x, int y) {
     int column = (x - LEFT) / SWATCH_WIDTH;
     int row = (TOP - y) / (SWATCH_HEIGHT + 12);
-    if (x < LEFT || y > TOP || column >= COLUMNS || row >= 24 / COLUMNS) return -1;
+    if (x < LEFT || y > TOP || column >= COLUMNS || row >= COLOR_COUNT / COLUMNS) return -1;
     return row * COLUMNS + column;
 }
 
@@ -37,7 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     ZAVOK_open(instance, previous, command_line, show);
     ZAVOK_logging(0);
     ZAVOK_clear();
-    for (color = 0; color < 24; color++) draw_swatch(color);
+    for (color = 0; color < COLOR_COUNT; color++) draw_swatch(color);
     ZAVOK_printf("Click a swatch to see its name here.");
 
     while (ZAVOK_await_event(&x, &y, &key) != ZAVOK_QUIT) {

@@ -22,7 +22,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     ZAVOK_clear();
 
     /* reference: begin */
-    for (i = 0; i < 24; i++) {
+    for (i = 0; i < COLOR_COUNT; i++) {
         int left = -293 + (i % 4) * 148, top = 244 - (i / 4) * 82;
         ZAVOK_rectangle(i, left, top, left + 44, top - 44, 0);                   /* the colour */
         ZAVOK_rectangle(COLOR_BLACK, left, top, left + 44, top - 44, 1);         /* its edge */

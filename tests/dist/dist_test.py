@@ -22,7 +22,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
 
 import sdk_pages  # noqa: E402
-from zavokreplay import png, replay as replaying  # noqa: E402
+from zavokreplay import constants, png, replay as replaying  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
 
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
@@ -136,7 +136,7 @@ class Replays:
         self.work = os.path.join(work, "replays")
         os.mkdir(self.work)
         self.session = None
-        self.script = os.path.join(self.work, "ZAVOK.SCR")
+        self.script = os.path.join(self.work, constants.SCRIPT_FILE)
 
     def last_frame(self, program, script_text, read_text=False):
         """The replay's Replay and its last Frame; raises ReplayError."""

@@ -27,7 +27,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
 
-from zavokreplay import replay as replaying  # noqa: E402
+from zavokreplay import constants, replay as replaying  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
 
 CASES = os.path.join(HERE, "cases.txt")
@@ -134,7 +134,7 @@ class Replays:
             raise ReplayError("no program %s in the build (%s)" % (case.program, program or "not a target"))
         script = os.path.join(ROOT, case.script)
         events = replaying.read_script(script)
-        shutil.copyfile(script, os.path.join(self.work, "ZAVOK.SCR"))
+        shutil.copyfile(script, os.path.join(self.work, constants.SCRIPT_FILE))
         settings = Settings(root=ROOT, build=self.build, program=os.path.abspath(program), work=self.work,
                             time_seconds=case.seconds(), answers=case.answers)
         replay = replaying.Replay(settings, script, events, keep=keep)
