@@ -8,6 +8,7 @@
 #include "canvas.h"
 #include "zavok_ids.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -20,6 +21,7 @@ constexpr int LEFT_MARGIN = 5;     // where the window's line painter starts eac
 constexpr COLORREF INK = RGB(0, 0, 0);
 constexpr COLORREF PAPER = RGB(255, 255, 255);
 constexpr DWORD POLL_MS = 5;
+constexpr DWORD SETTLE_MS = 20;
 
 using Pixels = std::vector<uint32_t>;
 
@@ -118,6 +120,27 @@ int round_trip(HWND window, DWORD timeout_ms) {
     return IsWindow(window) ? ZAVOK_TEXT_TIMEOUT : ZAVOK_TEXT_NO_WINDOW;
 }
 
+// Once a window just shown has painted, its pixels reach the X server, where other processes
+// read them, only when the program next finds its queue empty, which can be after it has
+// answered a round trip; on a busy machine a read then finds the window half drawn. So the
+// window is read until two reads SETTLE_MS apart agree.
+int await_settled_pixels(HWND window, DWORD started, DWORD timeout_ms) {
+    RECT client;
+    if (!GetClientRect(window, &client)) return ZAVOK_TEXT_NO_WINDOW;
+    if (client.right <= client.left || client.bottom <= client.top) return ZAVOK_TEXT_OK;
+    Canvas before(client.right - client.left, client.bottom - client.top);
+    Canvas after(before.width, before.height);
+    if (!copy_window(window, before)) return ZAVOK_TEXT_FAILED;
+    const size_t size = static_cast<size_t>(before.width) * static_cast<size_t>(before.height);
+    for (;;) {
+        Sleep(SETTLE_MS);
+        if (!copy_window(window, after)) return ZAVOK_TEXT_FAILED;
+        if (std::equal(before.pixels, before.pixels + size, after.pixels)) return ZAVOK_TEXT_OK;
+        std::copy(after.pixels, after.pixels + size, before.pixels);
+        if (GetTickCount() - started >= timeout_ms) return ZAVOK_TEXT_TIMEOUT;
+    }
+}
+
 }  // namespace
 
 extern "C" HWND zavok_text_find_window(void) { return FindWindowA(ZAVOK_TEXT_CLASS, ZAVOK_TEXT_TITLE); }
@@ -146,7 +169,8 @@ extern "C" int zavok_text_show(HWND window, const RECT *clear_of, DWORD timeout_
         // then waits for the repaint to end.
         if (IsWindowVisible(window) && !GetUpdateRect(window, nullptr, FALSE)) {
             const DWORD spent = GetTickCount() - started;
-            return round_trip(window, spent < timeout_ms ? timeout_ms - spent : 1);
+            const int answered = round_trip(window, spent < timeout_ms ? timeout_ms - spent : 1);
+            return answered == ZAVOK_TEXT_OK ? await_settled_pixels(window, started, timeout_ms) : answered;
         }
         if (!IsWindow(window)) return ZAVOK_TEXT_NO_WINDOW;
         if (GetTickCount() - started >= timeout_ms) return ZAVOK_TEXT_TIMEOUT;

@@ -125,14 +125,18 @@ class Desktop:
 
     def popup(self, timeout_s: float = WAIT_S):
         """(x, y, width, height) on the screen of the open menu once Wine has drawn it (a window
-        of no title, as Wine's menus are, holding text), or None if none opened in the time."""
+        of no title, as Wine's menus are, holding text, the same in two looks one poll apart: Wine
+        draws a menu in steps), or None if none opened in the time."""
         deadline = time.monotonic() + timeout_s
+        seen = {}
         while True:
             for window in self._untitled():
                 geometry = self.display.geometry(window)
                 rgb = self.display.rgb(window, 0, 0, geometry[2], geometry[3]) if geometry else None
                 if rgb and count_near(rgb, geometry[2], None, 0, 0, geometry[2], geometry[3], below=77) > 50:
-                    return geometry
+                    if seen.get(window) == (geometry, rgb):
+                        return geometry
+                    seen[window] = (geometry, rgb)
             if time.monotonic() > deadline:
                 return None
             time.sleep(POLL_S)
