@@ -1,13 +1,14 @@
 """A picture of a program's graphics window as Windows draws it, frame, caption and menu bar
 included, taken in a world of its own (tools/kartello --screenshot):
 
-    python3 -m zavokreplay.screenshot PROGRAM.exe OUT.png SECONDS
+    python3 -m zavokreplay.screenshot PROGRAM.exe OUT.png SECONDS [SCRIPT]
 
-The program runs in the current folder; if that holds a script file, the script is played
-(Ctrl+P) once the first frame is on the screen. The picture is taken SECONDS after that.
+The program runs in the current folder; given a SCRIPT, it is copied there as the program's
+script file and played (Ctrl+P) once the first frame is on the screen. The picture is taken SECONDS after that.
 Exit status 0 saved, 1 not."""
 
 import os
+import shutil
 import sys
 import time
 
@@ -17,16 +18,19 @@ from .world import World, WorldError
 
 
 def main(arguments) -> int:
-    if len(arguments) != 3 or not arguments[2].isdigit():
-        print("usage: python3 -m zavokreplay.screenshot PROGRAM.exe OUT.png SECONDS", file=sys.stderr)
+    if len(arguments) not in (3, 4) or not arguments[2].isdigit():
+        print("usage: python3 -m zavokreplay.screenshot PROGRAM.exe OUT.png SECONDS [SCRIPT]", file=sys.stderr)
         return 2
     program_path, picture, seconds = os.path.abspath(arguments[0]), arguments[1], int(arguments[2])
+    script = arguments[3] if len(arguments) == 4 else ""
     try:
+        if script:
+            shutil.copyfile(script, constants.SCRIPT_FILE)
         with World("kartello-screenshot") as world:
             desktop = Desktop(world.environment)
             try:
                 program = desktop.start(program_path, os.getcwd())
-                if os.path.exists(constants.SCRIPT_FILE):
+                if script:
                     program.frames(1)
                     program.keys("ctrl+p")
                 time.sleep(seconds)
