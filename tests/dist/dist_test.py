@@ -20,7 +20,9 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
+import checks  # noqa: E402
 import sdk_pages  # noqa: E402
 from zavokreplay import constants, png, replay as replaying  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
@@ -34,20 +36,11 @@ EMPTY_CARD = os.path.join(ROOT, "tests", "replay", "golden", "shapes", "0000.png
 STARTER_SCENE = [((0, 0), (255, 0, 0)), ((200, 160), (204, 153, 51)), ((0, -150), (0, 102, 51))]
 CLICK_DOTS = [((0, 0), (255, 0, 0)), ((0, 20), (255, 255, 255))]
 
-failures = []
-
-
 def check(description, problems):
     """Reports a check: passed when `problems` (a list of lines, or a bool) holds none (is true)."""
     if isinstance(problems, bool):
         problems = [] if problems else [""]
-    print(("ok: " if not problems else "FAILED: ") + description)
-    for problem in problems:
-        if problem:
-            print("    " + problem)
-    if problems:
-        failures.append(description)
-    return not problems
+    return checks.check(not problems, description, problems)
 
 
 def unpack(zip_path, work):
@@ -258,8 +251,7 @@ def main(arguments):
     finally:
         replays.close()
         shutil.rmtree(work, ignore_errors=True)
-    print("%d check(s) failed" % len(failures) if failures else "all checks passed")
-    return 1 if failures else 0
+    return checks.exit_status()
 
 
 if __name__ == "__main__":

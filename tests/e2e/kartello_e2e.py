@@ -19,7 +19,9 @@ import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
+import checks  # noqa: E402
 from zavokreplay import constants  # noqa: E402
 from zavokreplay.constants import layout  # noqa: E402
 from zavokreplay.desktop import Desktop, DriveError, count_near  # noqa: E402
@@ -78,15 +80,9 @@ class Run:
         self.program_path, self.work = program, work
         self.desktop = Desktop(dict(os.environ))
         self.program = None
-        self.failures = 0
 
     def check(self, description: str, held: bool, detail: str = "") -> bool:
-        if held:
-            print("ok: " + description)
-        else:
-            print("FAILED: " + description + (": " + detail if detail else ""))
-            self.failures += 1
-        return held
+        return checks.check(held, description + (": " + detail if detail and not held else ""))
 
     def eventually(self, description: str, check) -> bool:
         """The screen comes to pass the check soon: the program redraws on its own time."""
@@ -507,11 +503,7 @@ def main(arguments) -> int:
         if run is not None:
             run.desktop.close()
         shutil.rmtree(work, ignore_errors=True)
-    if run.failures:
-        print("%d check(s) failed" % run.failures)
-        return 1
-    print("all checks passed")
-    return 0
+    return checks.exit_status()
 
 
 if __name__ == "__main__":

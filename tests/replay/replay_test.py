@@ -22,7 +22,8 @@ import sys
 import time
 
 import golden
-from checks import check, exit_status
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, exit_status  # noqa: E402
 
 sys.path.insert(0, os.path.join(golden.ROOT, "tools", "replay"))
 sys.path.insert(0, os.path.join(golden.ROOT, "tests", "script_player"))

@@ -29,6 +29,7 @@ root = os.path.join(here, "..", "..")
 sys.path.insert(0, os.path.join(root, "tools", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, report  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, exit_status  # noqa: E402
 
 BROWSER_SECONDS = 90

@@ -19,7 +19,8 @@ import re
 import subprocess
 import sys
 
-from checks import check, exit_status
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, exit_status  # noqa: E402
 
 here = os.path.dirname(os.path.abspath(__file__))
 REPLAY = os.path.join(here, "..", "..", "tools", "zavok-replay")
