@@ -14,7 +14,7 @@ import os
 import re
 from types import SimpleNamespace
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 HEADER = os.path.join(ROOT, "graphics", "zavok_ids.h")
 LAYOUT = os.path.join(ROOT, "card_designer", "layout.h")
 DESIGNER = os.path.join(ROOT, "card_designer", "designer.h")

@@ -21,7 +21,7 @@
 // The paint has then reached the window's image in the program's process; Wine passes it to the
 // X server a little later, when the program next finds its queue empty. So the other side of the
 // helper has the program paint once more, waits for the server's damage report on the window and
-// reads the pixels from the server itself (session.py, xdamage.py in tools/replay/zavokreplay).
+// reads the pixels from the server itself (session.py, xdamage.py in replay/zavokreplay).
 #include "program_window.h"
 
 #include "zavok_ids.h"

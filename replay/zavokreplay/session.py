@@ -1,6 +1,6 @@
 """A replay's session: a world of its own (world.py: a virtual display, a private copy of the
 project's Wine prefix, Wine's virtual desktop) and inside it the Win32 helper
-(tools/replay/replay_helper.cpp) that starts the program, gives Play One, tells when the program
+(replay/helper/replay_helper.cpp) that starts the program, gives Play One, tells when the program
 has painted after the event, and hands back the window's pixels once the X server's damage
 reports show that the paint has reached the server.
 
@@ -22,7 +22,7 @@ START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's f
 FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
 ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
 STOP_TIMEOUT_S = 20
-HELPER_SOURCES = tuple(os.path.join("tools", "replay", name) for name in (
+HELPER_SOURCES = tuple(os.path.join("replay", "helper", name) for name in (
     "replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")) + \
     (os.path.join("graphics", "zavok_ids.h"),)
 

@@ -19,7 +19,7 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 
-ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", ".."))
+ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 SCREEN = "1024x768"
 DISPLAY_TIMEOUT_S = 10
 STOP_TIMEOUT_S = 20
