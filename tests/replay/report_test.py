@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Tests of the replay tool's picture and report pieces (tools/replay/zavokreplay), no Wine and
+"""Tests of the replay tool's picture and report pieces (replay/zavokreplay), no Wine and
 no browser needed:
 
 - PNG reading against ImageMagick over generated images of every colour type and bit depth
@@ -20,7 +20,7 @@ import re
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "replay"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, progress, report  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))

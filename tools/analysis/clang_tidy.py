@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""clang-tidy over the package's, the designer's and the tools' sources, as the clang build
+"""clang-tidy over the package's, the designer's, the replay's and the tools' sources, as the clang build
 compiles them (its compile_commands.json), each source on its own, as many at once as there are
 cores. Any finding or error fails.
 
@@ -20,8 +20,8 @@ from concurrent.futures import ThreadPoolExecutor
 
 
 def sources_and_objects(root, commands):
-    """Each source of graphics/, card_designer/ and tools/ with the object file made of it."""
-    wanted = re.compile(re.escape(root) + "/(graphics|card_designer|tools)/")
+    """Each source of graphics/, card_designer/, replay/ and tools/ with the object file made of it."""
+    wanted = re.compile(re.escape(root) + "/(graphics|card_designer|replay|tools)/")
     found = {}
     for entry in commands:
         if wanted.match(entry["file"]) and entry["file"] not in found:
