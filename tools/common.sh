@@ -13,12 +13,12 @@ CLANG_BUILD=${ZAVOK_CLANG_BUILD_DIR:-$BUILD-clang}
 . "$ROOT/replay/wine.sh"
 
 # Debian packages the build and the tests need, and those a replay needs at run time
-# (replay/packages.txt, the installed tool's dependencies).
+# (replay/dependencies: the installed tool's Depends).
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest xauth imagemagick clang libclang-rt-14-dev
           unzip pkgconf python3-markdown chromium lld llvm clang-tidy cppcheck)
 while read -r package _; do
     case "$package" in ''|'#'*) ;; *) PACKAGES+=("$package") ;; esac
-done < "$ROOT/replay/packages.txt"
+done < "$ROOT/replay/dependencies"
 
 # What each pinned name must give in a prefix: name, family, and the file it is loaded from.
 FONT_PINS="ZAVOK-font	Liberation Sans	/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf

@@ -2,9 +2,9 @@
 #   usr/bin/zavok-replay             a link to the tool below
 #   usr/lib/zavok-replay/            the tool, its Python package (with the package's constants,
 #                                    written from the headers), the prebuilt helper, the Wine
-#                                    set-up (wine.sh, fonts.reg) and packages.txt
+#                                    set-up (wine.sh, fonts.reg) and the list of its dependencies
 #   usr/share/man/man1/, usr/share/doc/zavok-replay/   the manual page, copyright, changelog
-# Depends is packages.txt's list. Run by the build's "dist" target (tools/package). Expects
+# Depends is the list in replay/dependencies. Run by the build's "dist" target (tools/package). Expects
 # BUILD_DIR, SOURCE_DIR, VERSION, HELPER (the built replay_helper.exe) and PYTHON.
 set(replay ${SOURCE_DIR}/replay)
 set(debian ${replay}/debian)
@@ -34,7 +34,7 @@ file(COPY ${replay}/zavokreplay DESTINATION ${lib} FILE_PERMISSIONS ${readable}
 run("writing the constants" ${CMAKE_COMMAND} -E chdir ${replay}
   ${PYTHON} -B -m zavokreplay.constants ${lib}/zavokreplay/built_constants.py)
 file(COPY ${replay}/zavok-replay DESTINATION ${lib} FILE_PERMISSIONS ${runnable})
-file(COPY ${HELPER} ${replay}/wine.sh ${replay}/fonts.reg ${replay}/packages.txt DESTINATION ${lib}
+file(COPY ${HELPER} ${replay}/wine.sh ${replay}/fonts.reg ${replay}/dependencies DESTINATION ${lib}
   FILE_PERMISSIONS ${readable})
 file(MAKE_DIRECTORY ${root}/usr/bin ${root}/usr/share/man/man1 ${doc})
 file(CREATE_LINK ../lib/zavok-replay/zavok-replay ${root}/usr/bin/zavok-replay SYMBOLIC)
@@ -51,8 +51,8 @@ file(REMOVE ${BUILD_DIR}/dist/zavok-replay.1)
 compress(${debian}/changelog ${doc}/changelog.gz)
 file(COPY ${debian}/copyright DESTINATION ${doc} FILE_PERMISSIONS ${readable})
 
-# The control file: Depends from packages.txt, the size in KiB, and the files' checksums.
-file(STRINGS ${replay}/packages.txt lines REGEX "^[^# ]")
+# The control file: Depends from that list, the size in KiB, and the files' checksums.
+file(STRINGS ${replay}/dependencies lines REGEX "^[^# ]")
 set(depends)
 foreach(line IN LISTS lines)
   string(REGEX MATCH "^[^ ]+" package "${line}")

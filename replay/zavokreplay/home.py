@@ -10,7 +10,7 @@ TOOL = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # replay/, o
 HELPER = "replay_helper.exe"
 INSTALLED = os.path.isfile(os.path.join(TOOL, HELPER))
 REPOSITORY = None if INSTALLED else os.path.dirname(TOOL)
-PACKAGES = os.path.join(TOOL, "packages.txt")
+PACKAGES = os.path.join(TOOL, "dependencies")
 
 
 def build_folder() -> str:
@@ -26,7 +26,7 @@ def helper_path(build: str) -> str:
 
 
 def missing_packages() -> list:
-    """The packages of packages.txt whose file is not there."""
+    """The packages listed in `dependencies` whose file is not there."""
     missing = []
     with open(PACKAGES) as listing:
         for line in listing:
