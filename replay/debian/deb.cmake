@@ -4,8 +4,9 @@
 #                                    written from the headers), the prebuilt helper, the Wine
 #                                    set-up (wine.sh, fonts.reg) and the list of its dependencies
 #   usr/share/man/man1/, usr/share/doc/zavok-replay/   the manual page, copyright, changelog
-# Depends is the list in replay/dependencies. Run by the build's "dist" target (tools/package). Expects
-# BUILD_DIR, SOURCE_DIR, VERSION, HELPER (the built replay_helper.exe) and PYTHON.
+# Depends is the list in replay/dependencies. Included by cmake/dist.cmake (the build's "dist"
+# target, tools/package), whose run() it uses and whose variables it expects, HELPER (the built
+# replay_helper.exe) among them.
 set(replay ${SOURCE_DIR}/replay)
 set(debian ${replay}/debian)
 set(deb ${BUILD_DIR}/dist/zavok-replay_${VERSION}_amd64.deb)
@@ -13,13 +14,6 @@ set(root ${BUILD_DIR}/dist/zavok-replay-root)
 set(lib ${root}/usr/lib/zavok-replay)
 set(doc ${root}/usr/share/doc/zavok-replay)
 file(REMOVE_RECURSE ${root} ${deb})
-
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${result}):\n${output}")
-  endif()
-endfunction()
 
 # A bumped version needs its changelog entry first.
 file(STRINGS ${debian}/changelog top LIMIT_COUNT 1)

@@ -27,9 +27,10 @@ STOP_TIMEOUT_S = 20
 
 # $0 the tool's folder (replay/, or where it is installed), $1 the repository (empty for an
 # installed tool, which installs and builds nothing), $2 the copy, $3 "install" or not, $4 targets
-# to build, $5 desktop size, $6 where the environment goes, $7 the build folder. Messages and the environment go to files: a wineserver that the set-up
-# starts would hold a pipe open for as long as it runs. The locks keep worlds started at once in
-# a fresh build folder from building or making the prefix twice at the same time.
+# to build, $5 desktop size, $6 where the environment goes, $7 the build folder. Messages and the
+# environment go to files: a wineserver that the set-up starts would hold a pipe open for as long
+# as it runs. The locks keep worlds started at once in a fresh build folder from building or
+# making the prefix twice at the same time.
 _SET_UP = r'''
     if [ -n "$1" ]; then
         . "$1/tools/common.sh" || exit 3
