@@ -120,6 +120,7 @@ def run_tool(tool, work, cache, *arguments):
     with open(os.path.join(hook, "sitecustomize.py"), "w") as file:
         file.write(OPEN_LOG)
     environment = dict(os.environ, XDG_CACHE_HOME=cache, PYTHONPATH=hook, DEB_TEST_OPEN_LOG=log)
+    environment.pop("PYTHONDONTWRITEBYTECODE", None)  # as on a machine that does not set it
     found, done = set(), threading.Event()
     sampler = threading.Thread(target=mapped_files, args=(("XDG_CACHE_HOME=%s\0" % cache).encode(),
                                                           lambda: not done.is_set(), found))
@@ -165,6 +166,8 @@ def main(arguments) -> int:
         own = (unpacked + os.sep, work + os.sep, cache + os.sep)
         check("it reads no file of the repository (but its cache folder, given)",
               sorted(path for path in used if path.startswith(ROOT + os.sep) and not path.startswith(own)))
+        check("and leaves no compiled module beside itself",
+              [folder for folder, _, _ in os.walk(unpacked) if os.path.basename(folder) == "__pycache__"])
 
         depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], capture_output=True, text=True).stdout
         depends = {name.strip() for name in depends.split(",") if name.strip()}
