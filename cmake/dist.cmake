@@ -1,4 +1,4 @@
-# Makes the two downloads in BUILD_DIR/dist from a built tree, each zip holding one folder of
+# Makes the downloads in BUILD_DIR/dist from a built tree, each zip holding one folder of
 # its own name:
 #   Kartello-VERSION-win64.zip   kartello.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt
 #   ZAVOK-SDK-VERSION-win64.zip  the installed package (include/, lib/ with the CMake and
@@ -6,9 +6,10 @@
 #                                docs/ (the reference and the gallery as HTML pages, with their
 #                                pictures), cmake/ (the cross toolchain file), README.md,
 #                                LICENSE.txt
+# and, from replay/debian/deb.cmake, the replay tool's zavok-replay_VERSION_amd64.deb.
 # Run by the build's "dist" target (tools/package). Expects BUILD_DIR, SOURCE_DIR, VERSION,
-# CONFIG, GCC_VERSION (the compiler's), KARTELLO (the built program) and PYTHON (one that has
-# python3-markdown).
+# CONFIG, GCC_VERSION (the compiler's), KARTELLO (the built program), HELPER (the replay's
+# built helper) and PYTHON (one that has python3-markdown).
 set(dist ${BUILD_DIR}/dist)
 set(stage ${dist}/stage)
 set(kartello Kartello-${VERSION}-win64)
@@ -61,3 +62,5 @@ foreach(folder ${kartello} ${sdk})
   message(STATUS "Made ${dist}/${folder}.zip")
 endforeach()
 file(REMOVE_RECURSE ${stage})
+
+include(${SOURCE_DIR}/replay/debian/deb.cmake)

@@ -6,15 +6,21 @@ without their ZAVOK_ prefix).
 
 From card_designer/layout.h, as `layout`: Kartello's layout (layout.PANEL_TOP, layout.BUTTON_PITCH,
 layout.CARD_LEFT, ...), each `constexpr int NAME = expression;` line worked out as C++ does;
-read_constexprs(DESIGNER) gives the designer's other such values (MAX_OBJECTS, ...)."""
+read_constexprs(DESIGNER) gives the designer's other such values (MAX_OBJECTS, ...).
+
+An installed tool has no headers: the build writes both sets of values into built_constants.py
+beside this file (python3 -m zavokreplay.constants FILE), which it reads instead."""
 
 import ast
 import operator
 import os
 import re
+import sys
 from types import SimpleNamespace
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+from . import home
+
+ROOT = home.REPOSITORY or ""
 HEADER = os.path.join(ROOT, "graphics", "zavok_ids.h")
 LAYOUT = os.path.join(ROOT, "card_designer", "layout.h")
 DESIGNER = os.path.join(ROOT, "card_designer", "designer.h")
@@ -76,5 +82,14 @@ def evaluate(expression: str, names: dict) -> int:
         raise ValueError(str(error)) from None
 
 
-globals().update(_read(HEADER))
-layout = SimpleNamespace(**read_constexprs(LAYOUT))
+if home.INSTALLED:
+    from .built_constants import IDS, LAYOUT as _LAYOUT_VALUES
+else:
+    IDS, _LAYOUT_VALUES = _read(HEADER), read_constexprs(LAYOUT)
+globals().update(IDS)
+layout = SimpleNamespace(**_LAYOUT_VALUES)
+
+if __name__ == "__main__":
+    with open(sys.argv[1], "w") as module:
+        module.write('"""Written by the build from graphics/zavok_ids.h and card_designer/layout.h."""\n'
+                     "IDS = %r\nLAYOUT = %r\n" % (IDS, _LAYOUT_VALUES))

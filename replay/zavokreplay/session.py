@@ -14,6 +14,7 @@ import subprocess
 import time
 from dataclasses import dataclass, field
 
+from . import home
 from .world import World, WorldError
 from .xdamage import DamageWatch, XDamageError
 
@@ -33,8 +34,8 @@ class ReplayError(Exception):
 
 @dataclass
 class Settings:
-    root: str  # the repository's top folder
-    build: str  # the build folder: the helper, the Wine prefix and the replays' copies live there
+    root: str  # the repository's top folder (unused by an installed tool)
+    build: str  # the build folder (home.build_folder()): the Wine prefix and the replays' copies live there
     program: str  # absolute path of the program (.exe)
     work: str  # the program's working folder (holds ZAVOK.SCR)
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
@@ -69,10 +70,14 @@ class Session:
         self._start_helper()
 
     def _prepare_wine(self) -> None:
-        """Packages, the helper, and a world of its own (world.py) for the replay."""
-        if not os.path.isfile(FAKETIME_LIBRARY):
-            raise ReplayError("libfaketime is missing (%s)" % FAKETIME_LIBRARY)
-        self.world = World("prefix", folder="replay", build=self.settings.build, install=True,
+        """Packages, the helper, and a world of its own (world.py) for the replay. An installed
+        tool installs and builds nothing: it names the packages that are missing."""
+        if home.INSTALLED:
+            missing = home.missing_packages()
+            if missing:
+                raise ReplayError("missing Debian packages: %s (apt-get install %s)"
+                                  % (", ".join(missing), " ".join(missing)))
+        self.world = World("prefix", folder="replay", build=self.settings.build, install=not home.INSTALLED,
                            targets=("replay_helper",) if self._helper_is_stale() else ())
         try:
             self.world.start()
@@ -81,9 +86,11 @@ class Session:
         self.environment, self.prefix = self.world.environment, self.world.prefix
 
     def helper_path(self) -> str:
-        return os.path.join(self.settings.build, "replay_helper.exe")
+        return home.helper_path(self.settings.build)
 
     def _helper_is_stale(self) -> bool:
+        if home.INSTALLED:
+            return False
         try:
             built = os.path.getmtime(self.helper_path())
         except OSError:

@@ -2,9 +2,9 @@
 number itself, so worlds started side by side never collide), a private copy of the project's
 Wine prefix (so a wineserver of its own, ended at the end) in which every window appears in
 Wine's virtual desktop, drawn with frame, caption and close box as on Windows, and the
-environment that points Wine at both. The prefix is made and copied by the project's own shell
-set-up (tools/common.sh: setup_wine, clone_wine_prefix), so every world runs Wine as the
-README's commands do.
+environment that points Wine at both. The prefix is made and copied by the shell set-up that
+the project's commands use too (replay/wine.sh: prepare_wine_prefix, clone_wine_prefix), so
+every world runs Wine as the README's commands do, the installed replay tool's included.
 
 Every wait is bounded; a WorldError gives a one-line reason, and close() leaves no process of the
 world running and removes the copy."""
@@ -19,17 +19,25 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 
-ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from . import home
+
 SCREEN = "1024x768"
 DISPLAY_TIMEOUT_S = 10
 STOP_TIMEOUT_S = 20
 
-# $1 root, $2 the copy, $3 "install" or not, $4 targets to build, $5 desktop size, $6 where the
-# environment goes. Messages and the environment go to files: a wineserver that the set-up
-# starts would hold a pipe open for as long as it runs. The locks keep worlds started at once in
-# a fresh build folder from building or making the prefix twice at the same time.
+# $0 the tool's folder (replay/, or where it is installed), $1 the repository (empty for an
+# installed tool, which installs and builds nothing), $2 the copy, $3 "install" or not, $4 targets
+# to build, $5 desktop size, $6 where the environment goes, $7 the build folder. Messages and the
+# environment go to files: a wineserver that the set-up starts would hold a pipe open for as long
+# as it runs. The locks keep worlds started at once in a fresh build folder from building or
+# making the prefix twice at the same time.
 _SET_UP = r'''
-    . "$1/tools/common.sh" || exit 3
+    if [ -n "$1" ]; then
+        . "$1/tools/common.sh" || exit 3
+    else
+        . "$0/wine.sh" || exit 3
+    fi
+    BUILD=$7
     if [ "$3" = install ]; then
         ensure_packages >/dev/null 2>&1 || { echo "cannot install the packages it needs (${PACKAGES[*]})"; exit 3; }
     fi
@@ -38,7 +46,7 @@ _SET_UP = r'''
         { flock -w 600 9 && build_project $4 >/dev/null 2>&1 9>&-; } 9>"$BUILD/build.lock" ||
             { echo "cannot build $4"; exit 3; }
     fi
-    { flock -w 300 9 && setup_wine >/dev/null 2>&1 </dev/null 9>&-; } 9>"$BUILD/wineprefix.lock" ||
+    { flock -w 300 9 && prepare_wine_prefix "$BUILD/wineprefix" >/dev/null 2>&1 </dev/null 9>&-; } 9>"$BUILD/wineprefix.lock" ||
         { echo "cannot set up the Wine prefix $WINEPREFIX"; exit 3; }
     clone_wine_prefix "$2" "$5" || { echo "cannot copy the Wine prefix to $2"; exit 3; }
     env -0 >"$6"
@@ -53,7 +61,7 @@ class WorldError(Exception):
 class World:
     name: str  # names the prefix copy: BUILD/FOLDER/NAME.XXXXXX
     folder: str = "isolated"
-    build: str = field(default_factory=lambda: os.environ.get("ZAVOK_BUILD_DIR") or os.path.join(ROOT, "build"))
+    build: str = field(default_factory=home.build_folder)
     install: bool = False  # install missing packages first (tools/common.sh's PACKAGES)
     targets: tuple = ()  # build these first
     environment: dict = field(default_factory=dict)  # Wine's and the display's, for what runs inside
@@ -99,8 +107,9 @@ class World:
         exported, messages = self.prefix + ".environment", self.prefix + ".messages"
         try:
             with open(messages, "wb") as log:
-                status = subprocess.run(["bash", "-c", _SET_UP, "world", ROOT, self.prefix,
-                                         "install" if self.install else "", " ".join(self.targets), SCREEN, exported],
+                status = subprocess.run(["bash", "-c", _SET_UP, home.TOOL, home.REPOSITORY or "",
+                                         self.prefix, "install" if self.install else "", " ".join(self.targets),
+                                         SCREEN, exported, self.build],
                                         stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                                         env=dict(os.environ, ZAVOK_BUILD_DIR=self.build), check=False).returncode
             with open(messages, "rb") as log:

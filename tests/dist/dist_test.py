@@ -2,7 +2,10 @@
 """The two downloads as people get them: each zip unpacked into an empty folder outside the build
 tree and used from there (docs/testing.md, dist_*, says what is checked).
 
-    dist_test.py kartello|sdk ZIP
+    dist_test.py kartello|sdk ZIP [KEEP]
+
+The sdk scenario leaves the starter it built, and its frame after the click, in KEEP (for the
+.deb's test, deb_test.py).
 
 Each README's code block runs through bash as a person types it, but for its wine line: the
 programs are started by one replay session (replay/zavokreplay), which makes its own
@@ -190,7 +193,7 @@ def scenario_kartello(folder, replays):
           "replays, and no text window", problems)
 
 
-def scenario_sdk(sdk, replays, work):
+def scenario_sdk(sdk, replays, work, keep):
     check("the zip holds the header, the library, the CMake and pkg-config files, the starter and the examples",
           missing_files(sdk, ["include/zavok.h", "lib/libzavok.a", "lib/cmake/zavok/zavokConfig.cmake",
                               "lib/cmake/zavok/zavokConfigVersion.cmake", "lib/cmake/zavok/zavokTargets.cmake",
@@ -205,6 +208,11 @@ def scenario_sdk(sdk, replays, work):
         check("and needs no DLL beside it", foreign_dlls([program]))
         problems, starter_frame = replays.draws(program, STARTER_SCENE)
         check("and draws its scene and a dot where it is clicked", problems)
+        if keep and starter_frame is not None:
+            shutil.rmtree(keep, ignore_errors=True)
+            os.makedirs(keep)
+            shutil.copy(program, keep)
+            png.write(os.path.join(keep, "click.png"), starter_frame.width, starter_frame.height, starter_frame.rgb)
 
     starter = readme_commands(os.path.join(sdk, "template", "README.md"), "## On Linux")
     check("the SDK's README and the project's give the starter's commands alike",
@@ -237,9 +245,9 @@ def scenario_sdk(sdk, replays, work):
 
 
 def main(arguments):
-    if len(arguments) != 2 or arguments[0] not in ("kartello", "sdk"):
-        sys.exit("usage: dist_test.py kartello|sdk ZIP")
-    scenario, zip_path = arguments
+    if len(arguments) not in (2, 3) or arguments[0] not in ("kartello", "sdk"):
+        sys.exit("usage: dist_test.py kartello|sdk ZIP [KEEP]")
+    scenario, zip_path = arguments[:2]
     work = tempfile.mkdtemp(prefix="zavok-dist.")
     replays = Replays(work)
     try:
@@ -247,7 +255,7 @@ def main(arguments):
         if scenario == "kartello":
             scenario_kartello(folder, replays)
         else:
-            scenario_sdk(folder, replays, work)
+            scenario_sdk(folder, replays, work, arguments[2] if len(arguments) > 2 else None)
     finally:
         replays.close()
         shutil.rmtree(work, ignore_errors=True)
