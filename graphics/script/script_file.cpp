@@ -47,11 +47,11 @@ bool same_stamp(const FileStamp &a, const FileStamp &b) {
     return a.exists == b.exists && a.size == b.size && a.written == b.written;
 }
 
-// A recording denies other writers while it holds the file, and it empties the file only as it
-// found it when it was started: a file that another program's recording has written since (or
-// is writing now) is that recording's, and this one is refused instead of destroying it.
-// The check and the emptying happen on one handle that already shuts out other writers, so
-// nobody can write in between. Readers (playback elsewhere) are let in.
+// A recording denies other writers while it holds the file, and empties the file only if it is
+// still as it was when the recording was started: a file that another program has recorded
+// since belongs to that recording, and this one is refused rather than destroy it. The check
+// and the emptying happen on one handle that already shuts out other writers, so that nobody
+// can write in between. Readers (playback elsewhere) are let in.
 FILE *open_for_recording() {
     const HANDLE file = CreateFileA(SCRIPT_FILE_NAME, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);

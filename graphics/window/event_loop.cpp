@@ -56,7 +56,7 @@ void record_event() {
         script_write_event(ZAVOK_PERIODIC, event_x, event_y, event_key);
         periodic_count = 0;
     }
-    // A file that could not be opened for the run has ended the recording: the event is not tried.
+    // A refused open for the run's line has ended the recording: the event is not tried.
     if (script_recording) script_write_event(pending_event, event_x, event_y, event_key);
 }
 

@@ -459,31 +459,31 @@ def scenario_two_recordings(run: Run) -> None:
     first = run.start()
     active = tuple(run.desktop.screen(*first.caption_point(FIRST_CAPTION_X), 1, 1))
     run.record_halted()
-    type_keys(run, "a", 12)
+    type_keys(run, "a", 8)
     recording = run_menu_check_marks(run)
     second = run.start()
     run.record_halted()
-    type_keys(run, "b", 8)
+    type_keys(run, "b", 4)
     refused = run_menu_check_marks(run)
     run.check("the refused recording's menu shows no check mark (%d dark pixels, %d while recording)"
               % (refused, recording), recording > 10 and refused < recording / 4)
     drag_aside(run, second)
     use_program(run, first, FIRST_CAPTION_X, active)
-    type_keys(run, "c", 12)
+    type_keys(run, "c", 8)
     first.keys("ctrl+r")
     use_program(run, second, SECOND_CAPTION_X, active)
-    type_keys(run, "d", 6)
+    type_keys(run, "d", 4)
 
-    expected = [key_line("a")] * 12 + [key_line("c")] * 12
+    expected = [key_line("a")] * 8 + [key_line("c")] * 8
     run.well_formed("every line of the file is whole")
-    run.check("the first program's 24 keys are the file, also after it stopped and the second one got keys",
+    run.check("the first program's 16 keys are the file, also after it stopped and the second one got keys",
               run.script_lines() == expected,
               "it holds %s" % sorted(set((line, run.script_lines().count(line)) for line in run.script_lines())))
     use_program(run, first, FIRST_CAPTION_X, active)
     type_keys(run, "ctrl+o", 1)
     use_program(run, second, SECOND_CAPTION_X, active)
     second.keys("ctrl+r")
-    type_keys(run, "e", 3)
+    type_keys(run, "e", 2)
     run.check("a new recording of the second one leaves the file whole while the first one plays it",
               run.script_lines() == expected)
     use_program(run, first, FIRST_CAPTION_X, active)

@@ -280,11 +280,13 @@ TEST_F(Script, AQuitDuringPlaybackEndsTheWaitAndTakesNoEventWhileAPlayedEventRep
 }
 
 TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
+    ZAVOK_show_text(0);
     int32_t before = mark();
     command(RUN_PLAYBACK);
     EXPECT_TRUE(checked(RUN_PLAYBACK));
     expect_wait_ends_with_the_click();
     EXPECT_EQ(Lines{"Cannot open script file " ZAVOK_SCRIPT_FILE " for reading\n"}, messages_since(before));
+    EXPECT_TRUE(IsWindowVisible(text_window));
     EXPECT_FALSE(script_playing);
     EXPECT_FALSE(checked(RUN_PLAYBACK));
 
@@ -419,11 +421,13 @@ protected:
 const char *const WRITE_FAILED = "Cannot write script file " ZAVOK_SCRIPT_FILE "\n";
 
 TEST_F(UnwritableScript, EveryLostLineIsReportedRecordingAndDrawingGoOnAndLaterLinesReachTheFile) {
+    ZAVOK_show_text(0);
     command(RUN_RECORD);
     int32_t before = mark();
     post_char('a');
     expect_key('a');
     EXPECT_EQ(Lines{WRITE_FAILED}, messages_since(before)) << "the open succeeds; the write fails and says so";
+    EXPECT_TRUE(IsWindowVisible(text_window));
     ASSERT_NE(nullptr, script_file) << "the stream stays open";
     EXPECT_FALSE(std::ferror(script_file)) << "and its error is cleared";
 
