@@ -28,41 +28,39 @@ namespace {
 enum class ScriptDirection { none, writing, reading };
 ScriptDirection script_direction = ScriptDirection::none;
 
-// The script file as the recording found it when it was started: existence, size, last write.
+// The script file as the recording found it when it was started: size and last write, 0 for
+// a file that is not there.
 struct FileStamp {
-    bool exists;
     uint64_t size;
     uint64_t written;
 };
-FileStamp recording_found = {false, 0, 0};
+FileStamp recording_found = {0, 0};
 
 FileStamp script_file_stamp() {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(SCRIPT_FILE_NAME, GetFileExInfoStandard, &data) == 0) return {false, 0, 0};
-    return {true, (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+    if (GetFileAttributesExA(SCRIPT_FILE_NAME, GetFileExInfoStandard, &data) == 0) return {0, 0};
+    return {(uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
 }
 
 bool same_stamp(const FileStamp &a, const FileStamp &b) {
-    return a.exists == b.exists && a.size == b.size && a.written == b.written;
+    return a.size == b.size && a.written == b.written;
 }
 
 // A recording denies other writers while it holds the file, and empties the file only if it is
-// still as it was when the recording was started: a file that another program has recorded
-// since belongs to that recording, and this one is refused rather than destroy it. The check
-// and the emptying happen on one handle that already shuts out other writers, so that nobody
-// can write in between. Readers (playback elsewhere) are let in.
+// still as it was when the recording was started: lines that appeared since belong to another
+// program's recording, and this one is refused rather than destroy them. The check and the
+// emptying happen on one handle that already shuts out other writers, so that nobody can write
+// in between. Readers (playback elsewhere) are let in.
 FILE *open_for_recording() {
     const HANDLE file = CreateFileA(SCRIPT_FILE_NAME, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        const FileStamp found = script_file_stamp();
-        // A device such as /dev/full has nothing to empty and cannot be truncated.
-        if (!same_stamp(found, recording_found) || (found.size > 0 && SetEndOfFile(file) == 0)) {
-            CloseHandle(file);
-            return nullptr;
-        }
+    // An empty file (one just made, or a device such as /dev/full) has nothing to lose or empty.
+    const FileStamp found = script_file_stamp();
+    if (found.size > 0 && (!same_stamp(found, recording_found) || SetEndOfFile(file) == 0)) {
+        CloseHandle(file);
+        return nullptr;
     }
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
     if (descriptor < 0) {
