@@ -256,9 +256,6 @@ TEST_F(Script, StoppedPlaybackStartsAgainAtTheFirstLineAndPlayOneStepsThroughThe
     command(RUN_PLAY_ONE);
     expect_key('2');
     expect_wait_ends_with_the_click();  // one command, one event
-    FILE *const other_writer = std::fopen(SCRIPT_FILE_NAME, "at");
-    EXPECT_EQ(nullptr, other_writer) << "playback denies writers while it holds the file";
-    if (other_writer != nullptr) std::fclose(other_writer);
 }
 
 TEST_F(Script, AQuitDuringPlaybackEndsTheWaitAndTakesNoEventWhileAPlayedEventReplacesAClick) {
@@ -326,11 +323,9 @@ TEST_F(Script, ARefusedRecordingEndsAtOnceAndNeverTouchesAnotherProgramsRecordin
     expect_key('y');
     std::fputs("ZAVOK_KBD(50);\n", other);
     std::fclose(other);
+    periodic_events(2);
     post_char('z');
     expect_key('z');
-    periodic_events(2);
-    post_char('w');
-    expect_key('w');
     EXPECT_EQ((Lines{WRITING_REFUSED, "Cannot open script file " ZAVOK_SCRIPT_FILE " for reading\n"}),
               messages_since(before));
     EXPECT_EQ((Lines{"ZAVOK_KBD(49);\n", "ZAVOK_KBD(50);\n"}), script_lines());
