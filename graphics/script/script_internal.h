@@ -18,6 +18,10 @@ extern int32_t periodic_count;  // run of periodic events not yet written / stil
 void script_write_event(int kind, int x, int y, char key);
 // Supplies the next event from the script into pending_event and its fields; 1 if it did.
 int script_play_next();
+// Starts a recording (flag, the menu's check mark); the file is opened by the first line.
+void script_start_recording();
+// Ends a recording: writes the run of periodic events still counted, then closes the stream.
+void script_stop_recording();
 // Ends playback (both flags, the menu's check mark); the stream stays open.
 void script_stop_playback();
 // Closes the script stream, if one is open, so the next use opens the file afresh.

@@ -56,7 +56,8 @@ void record_event() {
         script_write_event(ZAVOK_PERIODIC, event_x, event_y, event_key);
         periodic_count = 0;
     }
-    script_write_event(pending_event, event_x, event_y, event_key);
+    // A refused open for the run's line has ended the recording: the event is not tried.
+    if (script_recording) script_write_event(pending_event, event_x, event_y, event_key);
 }
 
 }  // namespace

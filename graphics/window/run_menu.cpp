@@ -14,16 +14,9 @@ void set_check(int id, bool checked) { CheckMenuItem(run_menu, id, checked ? MF_
 
 void toggle_recording() {
     if (script_recording) {
-        script_recording = false;
-        set_check(RUN_RECORD, false);
-        if (periodic_count > 0) {
-            script_write_event(ZAVOK_PERIODIC, event_x, event_y, event_key);
-            periodic_count = 0;
-        }
-        script_close();
+        script_stop_recording();
     } else {
-        script_recording = true;  // the file is created by the first line written
-        set_check(RUN_RECORD, true);
+        script_start_recording();
     }
 }
 

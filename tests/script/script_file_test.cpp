@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <io.h>
 #include <fcntl.h>
+#include <share.h>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct Event {
 };
 
 const char *const EOF_MESSAGE = "EOF encountered in script file " ZAVOK_SCRIPT_FILE "\n";
+const char *const WRITING_REFUSED = "Cannot open script file " ZAVOK_SCRIPT_FILE " for writing\n";
 
 class Script : public testing::Test {
 protected:
@@ -275,15 +277,17 @@ TEST_F(Script, AQuitDuringPlaybackEndsTheWaitAndTakesNoEventWhileAPlayedEventRep
 }
 
 TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
+    ZAVOK_show_text(0);
     int32_t before = mark();
     command(RUN_PLAYBACK);
     EXPECT_TRUE(checked(RUN_PLAYBACK));
     expect_wait_ends_with_the_click();
     EXPECT_EQ(Lines{"Cannot open script file " ZAVOK_SCRIPT_FILE " for reading\n"}, messages_since(before));
+    EXPECT_TRUE(IsWindowVisible(text_window));
     EXPECT_FALSE(script_playing);
     EXPECT_FALSE(checked(RUN_PLAYBACK));
 
-    // A folder of the script's name cannot be written: every event says so, recording stays on.
+    // A folder of the script's name cannot be written: the recording says so once and ends.
     ASSERT_TRUE(CreateDirectoryA(SCRIPT_FILE_NAME, nullptr));
     command(RUN_RECORD);
     before = mark();
@@ -291,10 +295,58 @@ TEST_F(Script, FilesThatCannotBeOpenedAreReported) {
     expect_key('x');
     post_char('y');
     expect_key('y');
-    const std::string writing = "Cannot open script file " ZAVOK_SCRIPT_FILE " for writing\n";
-    EXPECT_EQ((Lines{writing, writing}), messages_since(before));
-    EXPECT_TRUE(script_recording);
+    EXPECT_EQ(Lines{WRITING_REFUSED}, messages_since(before));
+    EXPECT_FALSE(script_recording);
+    EXPECT_FALSE(checked(RUN_RECORD));
+}
+
+// Another program's recording holds the file: this one is refused once, shows why, and neither
+// then nor after the other one has let go does it empty or write the file.
+TEST_F(Script, ARefusedRecordingEndsAtOnceAndNeverTouchesAnotherProgramsRecording) {
+    ZAVOK_show_text(0);
     command(RUN_RECORD);
+    FILE *const other = _fsopen(SCRIPT_FILE_NAME, "wt", _SH_DENYWR);
+    ASSERT_NE(nullptr, other);
+    std::fputs("ZAVOK_KBD(49);\n", other);
+    std::fflush(other);
+    int32_t before = mark();
+    post_char('x');
+    expect_key('x');
+    EXPECT_EQ(Lines{WRITING_REFUSED}, messages_since(before));
+    EXPECT_FALSE(script_recording);
+    EXPECT_FALSE(checked(RUN_RECORD));
+    EXPECT_TRUE(IsWindowVisible(text_window)) << "the message is shown where the user looks";
+
+    command(RUN_PLAY_ONE);  // a player cannot read a file still being written
+    expect_wait_ends_with_the_click();
+    post_char('y');
+    expect_key('y');
+    std::fputs("ZAVOK_KBD(50);\n", other);
+    std::fclose(other);
+    periodic_events(2);
+    post_char('z');
+    expect_key('z');
+    EXPECT_EQ((Lines{WRITING_REFUSED, "Cannot open script file " ZAVOK_SCRIPT_FILE " for reading\n"}),
+              messages_since(before));
+    EXPECT_EQ((Lines{"ZAVOK_KBD(49);\n", "ZAVOK_KBD(50);\n"}), script_lines());
+
+    // A recording started before another one wrote the file may not empty it either, not even
+    // with the run of periodic events that stopping it writes.
+    command(RUN_RECORD);
+    write_script("ZAVOK_KBD(51);\n");
+    periodic_events(3);
+    before = mark();
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{WRITING_REFUSED}, messages_since(before));
+    EXPECT_EQ(Lines{"ZAVOK_KBD(51);\n"}, script_lines());
+    EXPECT_EQ(0, periodic_count);
+
+    // Record Script chosen again makes a new recording of the file as it is now.
+    command(RUN_RECORD);
+    post_char('v');
+    expect_key('v');
+    command(RUN_RECORD);
+    EXPECT_EQ(Lines{"ZAVOK_KBD(118);\n"}, script_lines());
 }
 
 TEST_F(Script, BinaryGarbageGivesDefinedEventsAndCtrlZEndsTheFile) {
@@ -364,11 +416,13 @@ protected:
 const char *const WRITE_FAILED = "Cannot write script file " ZAVOK_SCRIPT_FILE "\n";
 
 TEST_F(UnwritableScript, EveryLostLineIsReportedRecordingAndDrawingGoOnAndLaterLinesReachTheFile) {
+    ZAVOK_show_text(0);
     command(RUN_RECORD);
     int32_t before = mark();
     post_char('a');
     expect_key('a');
     EXPECT_EQ(Lines{WRITE_FAILED}, messages_since(before)) << "the open succeeds; the write fails and says so";
+    EXPECT_TRUE(IsWindowVisible(text_window));
     ASSERT_NE(nullptr, script_file) << "the stream stays open";
     EXPECT_FALSE(std::ferror(script_file)) << "and its error is cleared";
 
