@@ -13,7 +13,8 @@ CLANG_BUILD=${ZAVOK_CLANG_BUILD_DIR:-$BUILD-clang}
 # Debian packages the build, the program and the tests need.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth libxtst6
           imagemagick faketime clang libclang-rt-14-dev fonts-wine fonts-liberation
-          unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium lld llvm clang-tidy cppcheck)
+          unzip pkgconf python3 python3-markdown libx11-6 libxdamage1 chromium lld llvm clang-tidy cppcheck
+          libwine-dev)
 
 # The faces the program's look relies on, each from a named package: Wine's own faces
 # (fonts-wine: Tahoma for captions, menus and dialogs, Marlett for the caption buttons, the
