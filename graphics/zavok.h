@@ -30,10 +30,13 @@ extern "C" {
 #define ZAVOK_API
 #endif
 
-/* Lets GCC check the arguments of the formatted calls against their format. MSVC's analyser
- * (/analyze) checks them through the annotation of the wrappers at the end of this file. */
+/* Lets GCC, and clang-cl, check the arguments of the formatted calls against their format.
+ * MSVC's analyser (/analyze) checks them through the annotation of the formatting functions at
+ * the end of this file, which an MSVC program calls. */
 #if defined(__GNUC__) && !defined(__clang__)
 #define ZAVOK_FORMAT(format_index, first_arg) __attribute__((format(gnu_printf, format_index, first_arg)))
+#elif defined(__clang__) && defined(_MSC_VER)
+#define ZAVOK_FORMAT(format_index, first_arg) __attribute__((format(printf, format_index, first_arg)))
 #else
 #define ZAVOK_FORMAT(format_index, first_arg)
 #endif
@@ -158,7 +161,7 @@ static __inline int zavok_msvc_format(char *text, size_t size, const char *forma
     return count;
 }
 
-static __inline int zavok_msvc_printf(_Printf_format_string_ const char *format, ...) {
+static __inline ZAVOK_FORMAT(1, 2) int zavok_msvc_printf(_Printf_format_string_ const char *format, ...) {
     char text[1024];
     int count;
     va_list arguments;
@@ -169,8 +172,8 @@ static __inline int zavok_msvc_printf(_Printf_format_string_ const char *format,
     return count;
 }
 
-static __inline int zavok_msvc_printf_at(int color, int x, int y, int ptsize,
-                                         _Printf_format_string_ const char *format, ...) {
+static __inline ZAVOK_FORMAT(5, 6) int zavok_msvc_printf_at(int color, int x, int y, int ptsize,
+                                                           _Printf_format_string_ const char *format, ...) {
     char text[1024];
     int count;
     va_list arguments;
