@@ -128,7 +128,7 @@ def main(zip_path, mingw_starter, mingw_palette):
                                             "template/CMakePresets.json"]))
         presets = subprocess.run(["cmake", "--list-presets=all"], cwd=os.path.join(sdk, "template"),
                                  capture_output=True, text=True)
-        check("CMake reads the starter's presets", presets.returncode == 0 and '"mingw"' in presets.stdout)
+        check("CMake reads the starter's presets", presets.returncode == 0 and '"visual-studio"' in presets.stdout)
         check("zavok.dll exports exactly the public calls of zavok.h and imports only DLLs Windows has",
               dll_problems(sdk))
         programs, problems = build(sdk, os.path.join(work, "msvc-build"), os.path.join(work, "build.log"))
