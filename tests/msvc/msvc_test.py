@@ -57,7 +57,7 @@ def build(sdk, folder, log):
     three programs; their paths (starter, palette, formats), or problems."""
     environment = dict(os.environ, CMAKE_BUILD_PARALLEL_LEVEL=str(os.cpu_count() or 1))
     commands = [["cmake", "-S", HERE, "-B", folder, "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_PREFIX_PATH=" + sdk,
-                 "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(HERE, "clang-cl-x86_64.cmake")],
+                 "-DZAVOK_SDK=" + sdk, "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(HERE, "clang-cl-x86_64.cmake")],
                 ["cmake", "--build", folder, "--target", "my_program", "palette", "formats"]]
     with open(log, "w+") as output:
         for command in commands:
