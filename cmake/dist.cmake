@@ -2,7 +2,8 @@
 # its own name:
 #   Kartello-VERSION-win64.zip   kartello.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt
 #   ZAVOK-SDK-VERSION-win64.zip  the installed package (include/, lib/ with the CMake and
-#                                pkg-config files), template/ (the starter project), examples/,
+#                                pkg-config files and the import libraries, bin/zavok.dll),
+#                                template/ (the starter project), examples/,
 #                                docs/ (the reference and the gallery as HTML pages, with their
 #                                pictures), cmake/ (the cross toolchain file), README.md,
 #                                LICENSE.txt

@@ -1,6 +1,7 @@
 # Installs ZAVOK as a CMake package: zavok.h in include/, libzavok.a in lib/ and the package
 # files in lib/cmake/zavok, so another project can use find_package(zavok) and link
-# zavok::zavok (which brings gdi32 and user32 with it); and, for GCC and clang, a pkg-config file in
+# zavok::zavok (which brings gdi32 and user32 with it); zavok.dll with its import libraries and
+# the target zavok::shared; and, for GCC and clang, a pkg-config file in
 # lib/pkgconfig for builds with make or a plain compiler command.
 include(CMakePackageConfigHelpers)
 
@@ -10,6 +11,16 @@ install(TARGETS zavok EXPORT zavokTargets
   ARCHIVE DESTINATION lib
   LIBRARY DESTINATION lib
   RUNTIME DESTINATION bin)
+# zavok.dll (bin/) with its two import libraries (lib/): libzavok.dll.a for MinGW, zavok.lib for
+# MSVC. A target of its own, zavok::shared, in a file of its own, so that the package can hand
+# it to an MSVC program as zavok::zavok.
+if(TARGET zavok_shared)
+  install(TARGETS zavok_shared EXPORT zavokSharedTargets
+    ARCHIVE DESTINATION lib
+    RUNTIME DESTINATION bin)
+  install(FILES ${ZAVOK_MSVC_IMPORT_LIBRARY} DESTINATION lib)
+  install(EXPORT zavokSharedTargets NAMESPACE zavok:: DESTINATION ${ZAVOK_CONFIG_DESTINATION})
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/graphics/zavok.h DESTINATION include)
 # A program's resources: the manifest of a ZAVOK program and a resource script to start from.
 set(ZAVOK_RESOURCES_DESTINATION share/zavok)

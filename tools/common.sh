@@ -15,7 +15,7 @@ CLANG_BUILD=${ZAVOK_CLANG_BUILD_DIR:-$BUILD-clang}
 # Debian packages the build and the tests need, and those a replay needs at run time
 # (replay/dependencies: the installed tool's Depends).
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest xauth imagemagick clang libclang-rt-14-dev
-          unzip pkgconf python3-markdown chromium lld llvm clang-tidy cppcheck)
+          unzip pkgconf python3-markdown chromium lld llvm clang-tidy cppcheck libwine-dev)
 while read -r package _; do
     case "$package" in ''|'#'*) ;; *) PACKAGES+=("$package") ;; esac
 done < "$ROOT/replay/dependencies"

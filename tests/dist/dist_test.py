@@ -124,9 +124,18 @@ def colour_at(picture, x, y):
     return tuple(picture.rgb[at:at + 3])
 
 
+class QuickCrashSession(Session):
+    """A session in which a program that crashes ends at once, where Wine would otherwise start
+    its debugger and wait in it until the test's timeout."""
+
+    def _prepare_wine(self):
+        super()._prepare_wine()
+        self.environment["WINEDLLOVERRIDES"] = self.environment.get("WINEDLLOVERRIDES", "") + ";winedbg.exe=d"
+
+
 class Replays:
     """One replay session for every program of the test: each started from its own path, the
-    script in the session's folder played, the last frame kept."""
+    script in the session's folder played, every frame kept."""
 
     def __init__(self, work):
         self.work = os.path.join(work, "replays")
@@ -136,17 +145,21 @@ class Replays:
 
     def last_frame(self, program, script_text, read_text=False):
         """The replay's Replay and its last Frame; raises ReplayError."""
+        replay, frames = self.frames(program, script_text, read_text)
+        return replay, frames[-1]
+
+    def frames(self, program, script_text, read_text=False):
+        """The replay's Replay and all its Frames, 0000 first; raises ReplayError."""
         with open(self.script, "w") as file:
             file.write(script_text)
         build = os.path.abspath(os.environ.get("ZAVOK_BUILD_DIR") or os.path.join(ROOT, "build"))
         settings = Settings(root=ROOT, build=build, program=os.path.abspath(program), work=self.work,
                             time_seconds=REPLAY_TIME)
-        replay = replaying.Replay(settings, self.script, replaying.read_script(self.script), final_only=True,
-                                  read_text=read_text)
-        keeper = LastFrame()
+        replay = replaying.Replay(settings, self.script, replaying.read_script(self.script), read_text=read_text)
+        keeper = Frames()
         try:
             if self.session is None:
-                self.session = Session(settings).__enter__()
+                self.session = QuickCrashSession(settings).__enter__()
             replaying.run(replay, [keeper], self.session)
         except ReplayError:
             self.close()
@@ -168,11 +181,12 @@ class Replays:
             self.session = None
 
 
-class LastFrame(replaying.Observer):
-    kept = None
+class Frames(replaying.Observer):
+    def __init__(self):
+        self.kept = []
 
     def frame(self, replay, frame):
-        self.kept = frame
+        self.kept.append(frame)
 
 
 def scenario_kartello(folder, replays):

@@ -14,7 +14,7 @@ import re
 import sys
 from urllib.parse import unquote
 
-CALL = re.compile(r"^\s*int\s+(ZAVOK_[a-z_]+)\s*\(", re.MULTILINE)
+CALL = re.compile(r"^\s*(?:ZAVOK_API\s+)?int\s+(ZAVOK_[a-z_]+)\s*\(", re.MULTILINE)
 ACTION = re.compile(r"^\s*(ANIMATE_[A-Z]+)\s*=", re.MULTILINE)
 FENCE = re.compile(r"^ {0,3}(```|~~~).*?^ {0,3}\1[^\n]*$", re.MULTILINE | re.DOTALL)
 INLINE_CODE = re.compile(r"(`+)(?:(?!\1).)+?\1", re.DOTALL)

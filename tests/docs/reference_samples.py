@@ -74,6 +74,7 @@ def listed_messages(reference: str) -> set:
 def declarations(text: str) -> set:
     text = re.sub(r"/\*.*?\*/", "", text, flags=re.S)
     text = re.sub(r"\s*ZAVOK_FORMAT\([^)]*\)", "", text)
+    text = re.sub(r"^ZAVOK_API ", "", text, flags=re.M)
     return {" ".join(m.split()) for m in re.findall(r"^int ZAVOK_\w+\([^;]*\);", text, re.M)}
 
 
