@@ -5,7 +5,7 @@ tree and used from there (docs/testing.md, dist_*, says what is checked).
     dist_test.py kartello|sdk ZIP
 
 Each README's code block runs through bash as a person types it, but for its wine line: the
-programs are started by one replay session (tools/replay/zavokreplay), which makes its own
+programs are started by one replay session (replay/zavokreplay), which makes its own
 display and Wine prefix copy. OBJDUMP names the cross objdump, ZAVOK_BUILD_DIR the build folder.
 """
 
@@ -19,7 +19,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(ROOT, "replay"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import checks  # noqa: E402

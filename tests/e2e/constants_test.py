@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(ROOT, "replay"))
 
 from zavokreplay import constants  # noqa: E402
 

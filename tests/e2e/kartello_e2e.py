@@ -18,7 +18,7 @@ import tempfile
 import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-sys.path.insert(0, os.path.join(ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(ROOT, "replay"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import checks  # noqa: E402

@@ -25,7 +25,7 @@ import golden
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, exit_status  # noqa: E402
 
-sys.path.insert(0, os.path.join(golden.ROOT, "tools", "replay"))
+sys.path.insert(0, os.path.join(golden.ROOT, "replay"))
 sys.path.insert(0, os.path.join(golden.ROOT, "tests", "script_player"))
 import differential  # noqa: E402
 from zavokreplay import constants, png  # noqa: E402

@@ -26,7 +26,7 @@ import sys
 
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.join(here, "..", "..")
-sys.path.insert(0, os.path.join(root, "tools", "replay"))
+sys.path.insert(0, os.path.join(root, "replay"))
 from zavokreplay import frames as imagediff  # noqa: E402
 from zavokreplay import png, report  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
