@@ -95,14 +95,31 @@ bool program_running(const ProgramWindow &program) {
     return program.process.hProcess != nullptr && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+void no_crash_debugger() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const char none[] = "zavok-replay-has-no-debugger";
+    RegSetValueExA(key, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE *>(none), sizeof none);
+    RegCloseKey(key);
+}
+
 std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms) {
+    // The program's standard handles lead nowhere: under Wine they would otherwise be the
+    // helper's own, and whatever the program writes would land among the helper's answers.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const HANDLE nowhere = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherited, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere;
     std::string command_line = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &program.process)) {
-        return "cannot start " + path;
-    }
+    const BOOL started = CreateProcessA(path.c_str(), &command_line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &program.process);
+    CloseHandle(nowhere);
+    if (!started) return "cannot start " + path;
     const DWORD start = GetTickCount();
     for (;;) {
         program.window = find_window(program, ZAVOK_GRAPHICS_CLASS, ZAVOK_GRAPHICS_TITLE);

@@ -11,6 +11,11 @@ struct ProgramWindow {
     HWND window = nullptr;
 };
 
+// A program of the session that crashes then ends at once, with the exception's code as its exit
+// status: Wine's post-mortem debugger would keep it alive (showing a dialog that nobody answers)
+// until the event's time-out, which would tell a crash from a hang no more. Only the session's
+// own copy of the prefix is changed.
+void no_crash_debugger();
 // Each returns an empty string when done, otherwise a one-line reason.
 std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms);
 enum class Back { painted, hung, ended };

@@ -105,6 +105,7 @@ int main(int argc, char **argv) {
     const DWORD timeout_ms = argc == 3 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10))
                                        : DEFAULT_EVENT_TIMEOUT_MS;
 
+    no_crash_debugger();
     std::string reason = start_program(program, argv[1], START_TIMEOUT_MS);
     if (!reason.empty()) return fail(program, reason);
     answer(REPLAY_READY);

@@ -468,6 +468,8 @@ def replay_script(root: str, build: str, program: str, script: str, outdir: str,
             report = _replay_script(root, build, program, script, outdir, options, outcome, session)
         except ReplayError as error:
             results.error = str(error)
+        except OSError as error:
+            results.error = _failed(error)
         except KeyboardInterrupt:
             results.error = "interrupted"
         _fill(results, outcome)
@@ -481,8 +483,12 @@ def replay_script(root: str, build: str, program: str, script: str, outdir: str,
         if options.junit is not None:
             results.write_junit(options.junit)
     except OSError as error:
-        results.error = "cannot write %s (%s)" % (shown_path(error.filename or "a file"), error.strerror)
+        results.error = _failed(error)
     return outcome
+
+
+def _failed(error: OSError) -> str:
+    return "%s%s" % (error.strerror or error, " (%s)" % shown_path(error.filename) if error.filename else "")
 
 
 def _replay_script(root, build, program, script, outdir, options: Options, outcome: Outcome, shared: Session):
@@ -498,7 +504,9 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
     report = None
     session = shared
     try:
-        shutil.copyfile(script, os.path.join(work, constants.SCRIPT_FILE))
+        if not os.path.exists(os.path.join(work, constants.SCRIPT_FILE)) or \
+                not os.path.samefile(script, os.path.join(work, constants.SCRIPT_FILE)):
+            shutil.copyfile(script, os.path.join(work, constants.SCRIPT_FILE))
 
         def replay_of(path):
             settings = Settings(root=root, build=os.path.abspath(build), program=os.path.abspath(path), work=work,
@@ -508,14 +516,15 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
                           expect_end=options.expect_end)
 
         replay = outcome.replay = replay_of(program)
+        if options.reference_program is not None:
+            outcome.reference = replay_of(options.reference_program)
         progress = Progress(options.progress) if options.progress is not None else None
         if session is None:
-            session = Session(replay.settings)
+            session = Session((outcome.reference or replay).settings)
             session.start()
         references = options.expect
-        if options.reference_program is not None:
+        if outcome.reference is not None:
             references = os.path.join(outdir, "reference")
-            outcome.reference = replay_of(options.reference_program)
             keeper = Saver(references)
             try:
                 run(outcome.reference, [keeper] + ([progress] if progress else []), session)
@@ -594,8 +603,8 @@ def _summary(outcome: Outcome, outdir: str) -> str:
     results = outcome.results
     summary = "%s: %s" % (results.outcome(), results.message())
     if outcome.replay is not None and outcome.replay.first_frame:
-        summary += "; replayed %d events of %s at %s in %.1f s" % (
-            outcome.replay.taken, shown_path(results.script), results.time, outcome.seconds)
+        summary += "; %s, %d events, at %s in %.1f s" % (
+            shown_path(results.script), outcome.replay.events, results.time, outcome.seconds)
         if outcome.events_per_second() > 0:
             summary += " (%.0f events a second once started)" % outcome.events_per_second()
         if outcome.saver is not None:

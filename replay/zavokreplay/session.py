@@ -295,8 +295,9 @@ class Session:
                 self.helper.stdin.close()  # a helper whose program is gone ends at once
             except OSError:
                 pass
-        if self.world is not None and self.program_running:
+        if self.world is not None:
             self.world.close()
+            self.world = None
         if self.helper is not None:
             try:
                 self.helper.wait(timeout=STOP_TIMEOUT_S)
@@ -306,9 +307,6 @@ class Session:
             self.helper = None
         if self.prefix and os.path.exists(self.prefix + ".time"):
             os.remove(self.prefix + ".time")
-        if self.world is not None:
-            self.world.close()
-            self.world = None
         self.prefix = ""
 
     def __enter__(self):

@@ -2,10 +2,12 @@
 """Grading with zavok-replay: a traffic-light reference and its submissions (traffic_light.c,
 one SUBMISSION each), as a teacher grades them.
 
-  grading_test.py batch KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
-      every submission against the reference program and against its stored frames, in one
-      session: the outcome, exit status, score, JSON and JUnit of each; an animating program
+  grading_test.py reference KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
+      every submission against the reference program, in one session: the outcome, exit status,
+      score, JSON and JUnit of each, also with --expect-end and a tolerance; an animating program
       (Kartello) against itself gives the same frames from frame 0000 on
+  grading_test.py stored KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
+      the same against the reference's stored frames
   grading_test.py command_line KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
       the command line's hang with its JSON and JUnit files, and a replay killed by timeout(1):
       nothing of either left running, no prefix copy left
@@ -61,8 +63,9 @@ def agree(outcome: replaying.Outcome, json_path: str, junit_path: str) -> list:
     if (data["outcome"], data["exit_status"]) != (results.outcome(), results.exit_status()):
         wrong.append("JSON says %s %s" % (data["outcome"], data["exit_status"]))
     if len(data["events"]) != len(SCRIPT.splitlines()) + 1 or any(os.path.isabs(data[key]) for key in (
-            "program", "script", "frames")):
-        wrong.append("JSON events or paths: %d events, %s" % (len(data["events"]), data["program"]))
+            "script", "frames")):
+        wrong.append("JSON events or paths under the working folder: %d events, %s, %s"
+                     % (len(data["events"]), data["script"], data["frames"]))
     compared = [event for event in data["events"] if event["passed"] is not None]
     if (data["score"]["passed"], data["score"]["compared"]) != (
             sum(event["passed"] for event in compared), len(compared)):
@@ -86,7 +89,7 @@ def replay(session, program, name, **options):
                                    wanted, session=session)
 
 
-def test_batch(kartello: str, programs: list) -> None:
+def test_batch(kind: str, kartello: str, programs: list) -> None:
     work = os.path.abspath("work")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -101,34 +104,35 @@ def test_batch(kartello: str, programs: list) -> None:
         check(stored.results.outcome() == "pass" and not os.path.exists("stored/0004.png")
               and os.path.isfile("stored/0003.txt"),
               "the reference ends at its last event, q: frames and texts 0000 to 0003 (%s)" % stored.summary)
+        options = dict(reference_program=reference) if kind == "reference program" else dict(expect="stored")
         for variant, what, plain, expect_end, tolerant in SUBMISSIONS:
             program = programs[variant]
-            for kind, options in (("reference program", dict(reference_program=reference)),
-                                  ("stored frames", dict(expect="stored"))):
-                for wanted, more, label in ((plain, {}, ""), (expect_end, dict(expect_end=True), ", --expect-end"),
-                                            (tolerant, dict(max_diff_pixels=TOLERANCE), ", a tolerance")):
-                    if (label and wanted == plain) or (kind == "stored frames" and label):
-                        continue  # the same replay again, or what the other kind of reference showed
-                    name = "light%d-%s%s" % (variant, kind.split()[-1], label.replace(", ", "-").replace(" ", "-"))
-                    outcome = replay(session, program, name, **options, **more)
-                    results = outcome.results
-                    wrong = agree(outcome, name + ".json", name + ".xml")
-                    check(results.outcome() == wanted and results.exit_status() == CODES[wanted] and not wrong,
-                          "%s against the %s%s: %s, exit status %d" % (what, kind, label, results.outcome(),
-                                                                      results.exit_status()),
-                          [results.message()] + wrong)
-                    if variant in (4, 6, 7) and not label:
-                        events = results.events
-                        check(events[1].passed and events[2].state != "taken"
-                              and [event.state for event in events[3:]] == ["not reached"] * 2
-                              and "click 2 (script line 2: `ZAVOK_MOUSE(0, 0);`)" in results.message(),
-                              "%s: frame 0001 compared, a row for click 2, two events never reached" % what,
-                              [results.message()])
-                    if variant == 2 and label:
-                        pixels = [event.pixels for event in results.events[1:4]]
-                        check(all(0 < count <= TOLERANCE for count in pixels) and results.score() == (4, 4),
-                              "a lamp one pixel too big: %s pixels differ, within the tolerance" % pixels)
+            for wanted, more, label in ((plain, {}, ""), (expect_end, dict(expect_end=True), ", --expect-end"),
+                                        (tolerant, dict(max_diff_pixels=TOLERANCE), ", a tolerance")):
+                if label and wanted == plain:
+                    continue  # the same replay again
+                name = "light%d-%s%s" % (variant, kind.split()[-1], label.replace(", ", "-").replace(" ", "-"))
+                outcome = replay(session, program, name, **options, **more)
+                results = outcome.results
+                wrong = agree(outcome, name + ".json", name + ".xml")
+                check(results.outcome() == wanted and results.exit_status() == CODES[wanted] and not wrong,
+                      "%s against the %s%s: %s, exit status %d" % (what, kind, label, results.outcome(),
+                                                                  results.exit_status()),
+                      [results.message()] + wrong)
+                if variant in (4, 6, 7) and not label:
+                    events = results.events
+                    check(events[1].passed and events[2].state != "taken"
+                          and [event.state for event in events[3:]] == ["not reached"] * 2
+                          and "click 2 (script line 2: `ZAVOK_MOUSE(0, 0);`)" in results.message(),
+                          "%s: frame 0001 compared, a row for click 2, two events never reached" % what,
+                          [results.message()])
+                if variant == 2 and label:
+                    pixels = [event.pixels for event in results.events[1:4]]
+                    check(all(0 < count <= TOLERANCE for count in pixels) and results.score() == (4, 4),
+                          "a lamp one pixel too big: %s pixels differ, within the tolerance" % pixels)
 
+        if kind != "reference program":
+            return
         # Kartello animates from its start: against itself, every frame matches from 0000 on.
         outcome = replay(session, kartello, "kartello", reference_program=kartello, text=False)
         check(outcome.results.outcome() == "pass" and outcome.results.events[0].passed
@@ -204,7 +208,8 @@ def test_command_line(kartello: str, programs: list) -> None:
 
 
 def main(arguments) -> int:
-    tests = {"batch": test_batch, "command_line": test_command_line}
+    tests = {"reference": lambda *given: test_batch("reference program", *given),
+             "stored": lambda *given: test_batch("stored frames", *given), "command_line": test_command_line}
     if len(arguments) != 11 or arguments[0] not in tests:
         print(__doc__.split("\n\n")[1])
         return 2
