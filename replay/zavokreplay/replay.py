@@ -123,7 +123,7 @@ def _play(replay: Replay, observers, session: Session) -> None:
             return
         except ReplayError as error:
             raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-        frame = Frame(number, picture.width, picture.height, picture.rgb) if looked_at else Frame(number, 0, 0, b"")
+        frame = Frame(number, picture.width, picture.height, bgrx=picture.bgrx) if looked_at else Frame(number, 0, 0, b"")
         if replay.read_text:
             frame.text = replay.texts[number] = text
             replay.text_shown = replay.text_shown or shown
@@ -232,18 +232,24 @@ class Checker(Observer):
     the text read NNNN.txt), and writes the difference picture of each that differs
     (NNNN-diff.png). A frame passes when at most max_diff_pixels pixels differ and its text is
     the reference's. The references must end where the script does (at its last event, or the
-    one before when the reference program ended there). `compared` holds each frame's Compared,
-    `differences` a line for each difference; `last_compared` is (number, reference picture, its
-    PNG file, Difference or None) of the latest frame compared, for the report."""
+    one before when the reference program ended there).
 
-    def __init__(self, folder: str, outdir: str, max_diff_pixels: int = 0):
+    The work is done on a thread of its own, after the Saver's: a frame whose PNG file has the
+    reference's bytes has its pixels (the files are written without time stamps), and only a
+    frame that differs is decoded. collect() gathers what was found: `compared`, each frame's
+    Compared, and `differences`, a line for each difference in frame order; checked(number) is
+    the future of (Compared, reference picture, its PNG file, Difference) for the report."""
+
+    def __init__(self, folder: str, outdir: str, max_diff_pixels: int = 0, saver: Saver = None):
         self.folder = folder
         self.outdir = outdir
         self.max_diff_pixels = max_diff_pixels
+        self.saver = saver
         self.compared = {}
         self.differences = []  # one line each: "frame NNNN: ..."
         self.problems = []  # the differences that belong to no frame
-        self.last_compared = None
+        self.pending = {}  # frame number: future of (Compared, picture, data, Difference, lines)
+        self.worker = ThreadPoolExecutor(max_workers=1)
         numbers = reference_numbers(folder)
         if not numbers:
             raise ReplayError("no reference pictures (NNNN.png) in %s" % shown_path(folder))
@@ -259,27 +265,34 @@ class Checker(Observer):
                           % (framing.name(min(replay.events, self.last) + 1), replay.events, framing.name(self.last)))
 
     def frame(self, replay: Replay, frame: Frame) -> None:
-        self.last_compared = None
-        name = framing.name(frame.number)
-        reference = os.path.join(self.folder, name + ".png")
+        reference = os.path.join(self.folder, framing.name(frame.number) + ".png")
         if not replay.kept(frame.number) or not os.path.isfile(reference):
             return
+        saver = self.saver
+        encoded = saver.latest[1] if saver is not None and saver.latest and saver.latest[0] == frame.number else None
+        self.pending[frame.number] = self.worker.submit(self._check, frame, reference, encoded)
+
+    def checked(self, number: int):
+        return self.pending.get(number)
+
+    def _check(self, frame: Frame, reference: str, encoded):
+        name = framing.name(frame.number)
+        lines = []
         try:
             with open(reference, "rb") as file:
                 data = file.read()
-            picture = png.decode(data, reference)
+            if encoded is not None and encoded.result() == data:
+                picture, difference = frame, None  # the same file, so the same pixels
+            else:
+                picture = png.decode(data, reference)
+                difference = framing.difference(frame, picture)
         except (OSError, png.PngError) as error:
             picture, data, difference = None, None, framing.Difference(-1, str(error))
-        else:
-            difference = framing.difference(frame, picture)
-        self.last_compared = (frame.number, picture, data, difference if picture is not None else None)
         pixels = 0 if difference is None else difference.pixels
         compared = Compared(pixels, self._text_differs(frame), 0 <= pixels <= self.max_diff_pixels)
         compared.passed = compared.passed and compared.text_differs is None
-        self.compared[frame.number] = compared
         if pixels < 0:
-            self.differences.append("frame %s: it cannot be compared with %s (%s)"
-                                    % (name, shown_path(reference), difference.reason))
+            lines.append("frame %s: it cannot be compared with %s (%s)" % (name, shown_path(reference), difference.reason))
         elif pixels > 0:
             diff = os.path.join(self.outdir, name + "-diff.png")
             try:
@@ -287,10 +300,19 @@ class Checker(Observer):
             except OSError:
                 raise ReplayError("cannot write %s" % diff) from None
             if pixels > self.max_diff_pixels:
-                self.differences.append("frame %s: %d pixels unlike %s (difference: %s)"
-                                        % (name, pixels, shown_path(reference), shown_path(diff)))
+                lines.append("frame %s: %d pixels unlike %s (difference: %s)"
+                             % (name, pixels, shown_path(reference), shown_path(diff)))
         if compared.text_differs is not None:
-            self.differences.append("frame %s: its text differs: %s" % (name, compared.text_differs))
+            lines.append("frame %s: its text differs: %s" % (name, compared.text_differs))
+        return compared, picture, data, difference if picture is not None else None, lines
+
+    def collect(self) -> None:
+        """Waits for the frames still being compared and takes in what was found."""
+        for number in sorted(self.pending):
+            compared, _, _, _, lines = self.pending[number].result()
+            if number not in self.compared:
+                self.compared[number] = compared
+                self.differences.extend(lines)
 
     def _text_differs(self, frame: Frame):
         path = os.path.join(self.folder, framing.name(frame.number) + ".txt")
@@ -309,6 +331,7 @@ class Checker(Observer):
         return None
 
     def finished(self, replay: Replay) -> None:
+        self.collect()
         if replay.final_only or replay.stop is not None:
             return
         if not replay.events - 1 <= self.last <= replay.events:
@@ -353,20 +376,17 @@ class ReportWriter(Observer):
     def frame(self, replay: Replay, frame: Frame) -> None:
         if not replay.kept(frame.number):
             return
-        compared = self.checker.last_compared if self.checker is not None else None
-        if compared is None or compared[0] != frame.number:
-            compared = (frame.number, None, None, None)
+        checked = self.checker.checked(frame.number) if self.checker is not None else None
         saved = self.saver.latest[1] if self.saver.latest and self.saver.latest[0] == frame.number else None
-        text_differs = self.checker.compared[frame.number].text_differs \
-            if self.checker is not None and frame.number in self.checker.compared else None
-        self.pending.append(self.writer.submit(self._add, frame, self._line(frame.number), saved, compared,
-                                               text_differs))
+        self.pending.append(self.writer.submit(self._add, frame, self._line(frame.number), saved, checked))
 
-    def _add(self, frame: Frame, line: str, saved, compared, text_differs) -> None:
-        _, reference, reference_data, difference = compared
+    def _add(self, frame: Frame, line: str, saved, checked) -> None:
+        compared, reference, reference_data, difference, _ = checked.result() if checked is not None else \
+            (None, None, None, None, None)
         self.report.add_event(frame.number, line, frame, reference, frame.text,
                               frame_data=saved.result() if saved is not None else None,
-                              reference_data=reference_data, difference=difference, text_differs=text_differs)
+                              reference_data=reference_data, difference=difference,
+                              text_differs=compared.text_differs if compared is not None else None)
 
     def close(self, summary: str, text_shown: bool, results: Results = None) -> str:
         """Writes the page (also after a failed replay, with what it has); returns its path.
@@ -536,7 +556,7 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
             if outcome.reference.stop is not None:
                 raise ReplayError("the reference program %s" % _stopped_words(outcome.reference))
         if references is not None:
-            outcome.checker = Checker(os.path.abspath(references), outdir, options.max_diff_pixels)
+            outcome.checker = Checker(os.path.abspath(references), outdir, options.max_diff_pixels, saver)
         if options.report is not None:
             report = ReportWriter(options.report, shown_path(program), shown_path(script), outcome.results.time,
                                   saver, outcome.checker)
@@ -575,6 +595,8 @@ def _fill(results: Results, outcome: Outcome) -> None:
     replay, checker = outcome.replay, outcome.checker
     if replay is None:
         return
+    if checker is not None:
+        checker.collect()  # also after a failure: what was compared before it
     results.stop = replay.stop
     described = [(None, None, "")]
     try:

@@ -62,7 +62,7 @@ class Settings:
 class Picture:
     width: int
     height: int
-    rgb: bytes
+    bgrx: bytes  # as the X server has them: xlib.bgrx_to_rgb
 
 
 @dataclass
@@ -217,12 +217,12 @@ class Session:
         if not self.damage.await_damage(*self.client, timeout_s=self._event_timeout_s()):
             self._expect(self.words.PAINTED, ANSWER_SLACK_S)  # the helper's reason, when it has one
             raise ReplayError("the program's paint did not reach the display")
-        rgb = self.damage.read(*self.client)
+        pixels = self.damage.read(*self.client)
         self._expect(self.words.PAINTED, self._event_timeout_s() + ANSWER_SLACK_S)
-        if rgb is None:
+        if pixels is None:
             raise ReplayError("cannot read the program's window from the display")
         left, top, right, bottom = self.client
-        return Picture(right - left, bottom - top, rgb)
+        return Picture(right - left, bottom - top, pixels)
 
     def _event_timeout_s(self) -> float:
         return self.settings.event_timeout_ms / 1000

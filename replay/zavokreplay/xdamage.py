@@ -90,10 +90,10 @@ class DamageWatch:
             select.select([descriptor], [], [], waited)
 
     def read(self, left: int, top: int, right: int, bottom: int):
-        """The window's pixels in the rectangle as the server has them (R, G, B row by row), or
-        None if they cannot be read."""
+        """The window's pixels in the rectangle as the server has them (B, G, R and an unused
+        byte, row by row: xlib.bgrx_to_rgb), or None if they cannot be read."""
         try:
-            return self.display.rgb(self.window, left, top, right - left, bottom - top)
+            return self.display.bgrx(self.window, left, top, right - left, bottom - top)
         except XError:
             return None
 
