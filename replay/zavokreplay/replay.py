@@ -396,8 +396,9 @@ class ReportWriter(Observer):
             writing.result()
         for event in results.events if results is not None else ():
             if event.state != "taken":
-                self.report.add_missing(event.number, event.source,
-                                        "not reached" if event.state == "not reached" else results.message())
+                self.report.add_missing(event.number, event.source, {
+                    "not reached": "not reached", "finished": "the program ended here, as the script's last event asked"
+                }.get(event.state, results.message()))
         if text_shown:
             self.report.notes.append(TEXT_WINDOW_NOTE)
         try:
@@ -611,7 +612,7 @@ def _fill(results: Results, outcome: Outcome) -> None:
         elif replay.stop is not None and replay.stop.number == number and replay.stop.how != "still":
             event.state = "hang" if replay.stop.how == "hang" else "crashed" if replay.stop.status else "ended"
         elif number == replay.events and replay.stop is None and results.error is None:
-            event.state = "ended"  # at the last event, as the script asked
+            event.state = "finished"  # at the last event, as the script asked
         compared = checker.compared.get(number) if checker is not None else None
         if compared is not None:
             event.pixels, event.text_differs, event.passed = compared.pixels, compared.text_differs, compared.passed

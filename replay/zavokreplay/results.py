@@ -24,7 +24,7 @@ class Event:
     line: int = None  # the script's line (counted from 1) that caused it
     source: str = None  # that line's text
     what: str = ""  # "click 2", "key 3 (`q`)", "tick 1": the event in a student's words
-    state: str = "not reached"  # taken, hang, ended, crashed, not reached
+    state: str = "not reached"  # taken, hang, ended, crashed, finished (at the last event, status 0), not reached
     pixels: int = None  # pixels unlike the reference; None: not compared (-1: cannot be)
     text_differs: str = None  # how its text differs from the reference's, when it does
     passed: bool = None  # None: nothing to compare with
@@ -171,8 +171,8 @@ class Results:
                 case(title, "differs", failure_text(event, self.max_diff_pixels))
             else:
                 case(title)
-        if self.stop is not None and self.stop.how == "still":
-            case("the end after the last event", "ended", self.message())
+        if outcome in ("hang", "ended", "crashed") and not any(event.state == outcome for event in self.events):
+            case("the end after the last event", outcome, self.message())
         for problem in self.problems:
             case(problem, "differs", problem)
         if self.error is not None:
