@@ -50,7 +50,7 @@ class Replay:
     def events_per_second(self) -> float:
         """Events replayed per second once the program was running (0 when there were none)."""
         spent = self.last_frame - self.first_frame
-        return self.events / spent if self.events > 0 and spent > 0 else 0.0
+        return self.taken / spent if self.taken > 0 and spent > 0 else 0.0
 
     def kept(self, number: int) -> bool:
         """Whether frame `number` is one the replay keeps: all, or the last and those of keep, or
@@ -200,6 +200,8 @@ class Saver(Observer):
     def close(self) -> None:
         """Waits for the frames still being written (also when the replay failed)."""
         self.writer.shutdown(wait=True)
+        self.saved += sum(1 for _, writing in self.pending if writing.exception() is None)
+        self.pending = []
 
 
 def _save(path: str, frame: Frame) -> bytes:
@@ -468,7 +470,7 @@ class Outcome:
         """Events replayed per second once the programs were running (both, with a reference program)."""
         replays = [replay for replay in (self.replay, self.reference) if replay is not None and replay.first_frame]
         spent = sum(replay.last_frame - replay.first_frame for replay in replays)
-        return sum(replay.events for replay in replays) / spent if spent > 0 else 0.0
+        return sum(replay.taken for replay in replays) / spent if spent > 0 else 0.0
 
 
 def replay_script(root: str, build: str, program: str, script: str, outdir: str, options: Options,

@@ -9,8 +9,8 @@ one SUBMISSION each), as a teacher grades them.
   grading_test.py stored KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
       the same against the reference's stored frames
   grading_test.py command_line KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
-      the command line's hang with its JSON and JUnit files, and a replay killed by timeout(1):
-      nothing of either left running, no prefix copy left
+      the command line's hang with its JSON and JUnit files, and a replay under timeout(1) that
+      ends it (SIGTERM) while its program hangs: nothing of either left running, no prefix copy
 
 Runs in the current folder, which keeps the frames and files of a failed run for review."""
 
@@ -34,6 +34,7 @@ from zavokreplay.session import Session, Settings  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("ZAVOK_BUILD_DIR") or os.path.join(golden.ROOT, "build"))
 TIME = 1767268800
+COPIES = os.path.join(BUILD, "replay") + os.sep  # where the replays' prefix copies are made
 EVENT_TIMEOUT_MS = 1500  # what the hanging submission and the one that does not quit cost
 # Three clicks on the lamps, then q: the reference ends at the last event, as the assignment asks.
 SCRIPT = b"ZAVOK_MOUSE(0, 80);\nZAVOK_MOUSE(0, 0);\nZAVOK_MOUSE(0, -80);\nZAVOK_KBD(113);\n"
@@ -143,33 +144,66 @@ def test_batch(kind: str, kartello: str, programs: list) -> None:
 
 
 # ---- The command line -------------------------------------------------------------------------
-def marked(mark: str) -> list:
-    """The processes whose environment holds the mark: everything a replay started."""
-    found = []
+def marked(mark: str) -> dict:
+    """The processes whose environment holds the mark (everything a replay started), each with
+    its Wine prefix (or None)."""
+    found = {}
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open("/proc/%s/environ" % pid, "rb") as environ:
-                if mark.encode() in environ.read().split(b"\0"):
-                    found.append(int(pid))
+                entries = environ.read().split(b"\0")
         except OSError:
-            pass
+            continue
+        if mark.encode() in entries:
+            prefixes = [entry[len(b"WINEPREFIX="):].decode() for entry in entries if entry.startswith(b"WINEPREFIX=")]
+            found[int(pid)] = prefixes[0] if prefixes else None
     return found
 
 
-def copies() -> set:
-    folder = os.path.join(BUILD, "replay")
-    return set(os.listdir(folder)) if os.path.isdir(folder) else set()
+def run_marked(command: list, mark: str, interrupt: str = None):
+    """Runs the command with the mark in its environment: its exit status, its output and the
+    Wine prefixes (copies) its processes used, as seen while it ran. With `interrupt`, the
+    command gets SIGTERM a second after a process of that name has started (timeout(1) passes it
+    on as it does its own)."""
+    name, value = mark.split("=", 1)
+    with open("output.txt", "w+b") as output:
+        process = subprocess.Popen(command, env=dict(os.environ, **{name: value}), stdout=output,
+                                   stderr=subprocess.STDOUT)
+        prefixes = set()
+        deadline, seen = time.monotonic() + 120, None
+        while process.poll() is None and time.monotonic() < deadline:
+            found = marked(mark)
+            prefixes |= {prefix for prefix in found.values() if prefix and prefix.startswith(COPIES)}
+            if interrupt and seen is None and any(_name(pid).startswith(interrupt) for pid in found):
+                seen = time.monotonic()
+            if seen is not None and time.monotonic() > seen + 1:
+                process.terminate()
+                seen = deadline
+            time.sleep(0.05)
+        if process.poll() is None:
+            process.kill()
+        process.wait()
+        output.seek(0)
+        return process.returncode, output.read().decode(errors="replace").strip().splitlines(), prefixes
 
 
-def left_behind(mark: str, before: set) -> list:
+def _name(pid: int) -> str:
+    try:
+        with open("/proc/%d/comm" % pid) as comm:
+            return comm.read().strip()
+    except OSError:
+        return ""
+
+
+def left_behind(mark: str, prefixes: set) -> list:
     """The processes and prefix copies left once the command has ended, after at most 2 s."""
     deadline = time.monotonic() + 2
     while True:
-        running, new = marked(mark), copies() - before
-        if (not running and not new) or time.monotonic() > deadline:
+        running, kept = marked(mark), [prefix for prefix in prefixes if os.path.exists(prefix)]
+        if (not running and not kept) or time.monotonic() > deadline:
             for pid in running:  # so that a failure leaves nothing either
                 os.kill(pid, signal.SIGKILL)
-            return ["process %d" % pid for pid in running] + sorted(new)
+            return ["process %d" % pid for pid in running] + kept
         time.sleep(0.05)
 
 
@@ -178,25 +212,23 @@ def test_command_line(kartello: str, programs: list) -> None:
     with open("light.scr", "wb") as file:
         file.write(SCRIPT)
     replay = os.path.join(golden.ROOT, "replay", "zavok-replay")
-    before = copies()
     for name, command, wanted in (
             ("hangs", [replay, programs[4], "light.scr", "hangs", "--reference-program", programs[0],
                        "--event-timeout", "1", "--json", "hangs.json", "--junit", "hangs.xml", "--report", "hangs.html"],
              3),
-            ("killed", ["timeout", "4", replay, programs[4], "light.scr", "killed", "--json", "killed.json"], 124)):
+            ("killed", ["timeout", "60", replay, programs[4], "light.scr", "killed", "--json", "killed.json"], 2)):
         mark = "ZAVOK_GRADING_TEST=%s-%d" % (name, os.getpid())
         started = time.monotonic()
-        done = subprocess.run(command, env=dict(os.environ, ZAVOK_GRADING_TEST=mark.split("=")[1]),
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        status, output, prefixes = run_marked(command, mark, "traffic_light" if name == "killed" else None)
         ended = time.monotonic() - started
-        output = done.stdout.decode(errors="replace").strip().splitlines()
         with open(name + ".json", encoding="utf-8") as file:
             data = json.load(file)
-        check(done.returncode == wanted and data["exit_status"] == (wanted if wanted != 124 else 2),
-              "%s: exit status %d, JSON %s %s in %.1f s" % (name, done.returncode, data["outcome"],
-                                                             data["exit_status"], ended), output[-1:])
-        left = left_behind(mark, before)
-        check(not left, "%s: nothing left running, no prefix copy left" % name, left)
+        check(status == wanted and data["exit_status"] == wanted,
+              "%s: exit status %d, JSON %s %s in %.1f s" % (name, status, data["outcome"], data["exit_status"], ended),
+              output[-1:])
+        left = left_behind(mark, prefixes)
+        check(prefixes and not left, "%s: nothing left running, its prefix copy removed" % name,
+              left or ["no Wine process of the replay seen"])
     with open("hangs.html", encoding="utf-8") as page:
         text = page.read()
     check("your program stopped responding after click 2 (script line 2: `ZAVOK_MOUSE(0, 0);`)" in text
