@@ -463,6 +463,7 @@ class Outcome:
     reference: Replay = None  # the reference program's replay (--reference-program)
     saver: Saver = None
     checker: Checker = None  # when frames were compared
+    writer: ReportWriter = None  # when a report was asked for
     seconds: float = 0.0  # the whole run, start-up included
     summary: str = ""  # one line: what was replayed, how fast, where it went, what was found
 
@@ -485,10 +486,9 @@ def replay_script(root: str, build: str, program: str, script: str, outdir: str,
     reference = options.reference_program or options.expect
     results = Results(program, script, stamp, reference=reference, max_diff_pixels=options.max_diff_pixels)
     outcome = Outcome(results)
-    report = None
     try:
         try:
-            report = _replay_script(root, build, program, script, outdir, options, outcome, session)
+            _replay_script(root, build, program, script, outdir, options, outcome, session)
         except ReplayError as error:
             results.error = str(error)
         except OSError as error:
@@ -499,8 +499,8 @@ def replay_script(root: str, build: str, program: str, script: str, outdir: str,
         outcome.seconds = results.seconds = time.monotonic() - started
         outcome.summary = _summary(outcome, outdir)
         paths = {"frames": outdir, "report": options.report}
-        if report is not None:
-            report.close(outcome.summary, outcome.replay.text_shown, results)
+        if outcome.writer is not None:
+            outcome.writer.close(outcome.summary, outcome.replay.text_shown, results)
         if options.json is not None:
             results.write_json(options.json, paths)
         if options.junit is not None:
@@ -524,7 +524,6 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
     outdir = os.path.abspath(outdir)
     saver = outcome.saver = Saver(outdir)
     work = shared.settings.work if shared is not None else tempfile.mkdtemp(prefix="zavok-replay.")
-    report = None
     session = shared
     try:
         if not os.path.exists(os.path.join(work, constants.SCRIPT_FILE)) or \
@@ -561,10 +560,9 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
         if references is not None:
             outcome.checker = Checker(os.path.abspath(references), outdir, options.max_diff_pixels, saver)
         if options.report is not None:
-            report = ReportWriter(options.report, shown_path(program), shown_path(script), outcome.results.time,
-                                  saver, outcome.checker)
-        observers = [saver] + ([outcome.checker] if outcome.checker else []) + ([report] if report else []) + \
-            ([progress] if progress else [])
+            outcome.writer = ReportWriter(options.report, shown_path(program), shown_path(script),
+                                          outcome.results.time, saver, outcome.checker)
+        observers = [observer for observer in (saver, outcome.checker, outcome.writer, progress) if observer]
         try:
             run(replay, observers, session)
         finally:
@@ -580,7 +578,6 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
                 raise
         if shared is None:
             shutil.rmtree(work, ignore_errors=True)
-    return report
 
 
 def _stopped_words(replay: Replay) -> str:

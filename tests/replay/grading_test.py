@@ -216,15 +216,16 @@ def test_command_line(kartello: str, programs: list) -> None:
             ("hangs", [replay, programs[4], "light.scr", "hangs", "--reference-program", programs[0],
                        "--event-timeout", "1", "--json", "hangs.json", "--junit", "hangs.xml", "--report", "hangs.html"],
              3),
-            ("killed", ["timeout", "60", replay, programs[4], "light.scr", "killed", "--json", "killed.json"], 2)):
+            ("killed", ["timeout", "60", replay, programs[4], "light.scr", "killed", "--json", "killed.json",
+                        "--report", "killed.html"], 2)):
         mark = "ZAVOK_GRADING_TEST=%s-%d" % (name, os.getpid())
         started = time.monotonic()
         status, output, prefixes = run_marked(command, mark, "traffic_light" if name == "killed" else None)
         ended = time.monotonic() - started
         with open(name + ".json", encoding="utf-8") as file:
             data = json.load(file)
-        check(status == wanted and data["exit_status"] == wanted,
-              "%s: exit status %d, JSON %s %s in %.1f s" % (name, status, data["outcome"], data["exit_status"], ended),
+        check(status == wanted and data["exit_status"] == wanted and os.path.isfile(name + ".html"),
+              "%s: exit status %d, JSON %s %s, a report, in %.1f s" % (name, status, data["outcome"], data["exit_status"], ended),
               output[-1:])
         left = left_behind(mark, prefixes)
         check(prefixes and not left, "%s: nothing left running, its prefix copy removed" % name,
