@@ -203,9 +203,9 @@ class Report:
             cells.append(("summary", summary))
         counts = "%d frames" % self.events
         if self.compared:
-            counts += ", %d compared with a reference: %s" % (
-                self.compared, "all match" if not self.differing else "%d differ" % len(self.differing))
-            counts += " (score %d/%d)" % (self.compared - len(self.differing), self.compared)
+            counts += ", %d compared with a reference: %d pass, %d differ (score %d/%d)" % (
+                self.compared, self.compared - len(self.differing), len(self.differing),
+                self.compared - len(self.differing), self.compared)
         cells.append(("frames", counts))
         rows = "".join("<tr><td>%s</td><td>%s</td></tr>" % (html.escape(k), html.escape(str(v))) for k, v in cells)
         if self.differing:
