@@ -123,7 +123,8 @@ def _play(replay: Replay, observers, session: Session) -> None:
             return
         except ReplayError as error:
             raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-        frame = Frame(number, picture.width, picture.height, bgrx=picture.bgrx) if looked_at else Frame(number, 0, 0, b"")
+        frame = Frame(number, picture.width, picture.height, bgrx=picture.bgrx) if looked_at else \
+            Frame(number, 0, 0, b"")
         if replay.read_text:
             frame.text = replay.texts[number] = text
             replay.text_shown = replay.text_shown or shown
@@ -147,8 +148,9 @@ FRAME_FILE = re.compile(r"^[0-9]{4,}(-diff\.png|\.png|\.txt)$")
 
 class Saver(Observer):
     """Saves the kept frames as OUTDIR/NNNN.png, and the text window's lines, when read, as
-    NNNN.txt, after removing an earlier run's frames, which would pass for this run's. Compressing a frame takes about as long as taking the next one,
-    so it is done on a thread of its own (zlib lets other threads run meanwhile)."""
+    NNNN.txt, after removing an earlier run's frames, which would pass for this run's.
+    Compressing a frame takes about as long as taking the next one, so it is done on a thread of
+    its own (zlib lets other threads run meanwhile)."""
 
     def __init__(self, outdir: str):
         self.outdir = outdir

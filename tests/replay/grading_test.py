@@ -225,7 +225,8 @@ def test_command_line(kartello: str, programs: list) -> None:
         with open(name + ".json", encoding="utf-8") as file:
             data = json.load(file)
         check(status == wanted and data["exit_status"] == wanted and os.path.isfile(name + ".html"),
-              "%s: exit status %d, JSON %s %s, a report, in %.1f s" % (name, status, data["outcome"], data["exit_status"], ended),
+              "%s: exit status %d, JSON %s %s, a report, in %.1f s"
+              % (name, status, data["outcome"], data["exit_status"], ended),
               output[-1:])
         left = left_behind(mark, prefixes)
         check(prefixes and not left, "%s: nothing left running, its prefix copy removed" % name,
