@@ -20,7 +20,8 @@
 //   dialog PROMPT         waiting in a modal dialog (ZAVOK_gets) that a script cannot answer
 //   hung                  not back in its wait within the event time-out: the helper has ended it
 //   ended STATUS          the program ended (exit status as an unsigned number; an exception's code
-//                         for a crash); after end also "running" when it did not end in time
+//                         for a crash: the session has no post-mortem debugger to hold it)
+//   running               after end: the program did not end in time, and the helper has ended it
 //   rects L T R B L T R B
 //   text SHOWN BYTES      then BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1 when the
 //                         hidden window had to be shown to be read; "text none" without a window
