@@ -470,10 +470,11 @@ class Outcome:
     summary: str = ""  # one line: what was replayed, how fast, where it went, what was found
 
     def events_per_second(self) -> float:
-        """Events replayed per second once the programs were running (both, with a reference program)."""
+        """The script's events replayed per second once the program was running; with a reference
+        program, over the time that both took once running."""
         replays = [replay for replay in (self.replay, self.reference) if replay is not None and replay.first_frame]
         spent = sum(replay.last_frame - replay.first_frame for replay in replays)
-        return sum(replay.taken for replay in replays) / spent if spent > 0 else 0.0
+        return self.replay.taken / spent if spent > 0 and self.replay.first_frame else 0.0
 
 
 def replay_script(root: str, build: str, program: str, script: str, outdir: str, options: Options,
