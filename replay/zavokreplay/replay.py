@@ -78,7 +78,7 @@ def read_script(path: str) -> int:
         with open(path, "rb") as file:
             data = file.read()
     except OSError:
-        raise ReplayError("cannot read the script %s" % path) from None
+        raise ReplayError("cannot read the script %s" % shown_path(path)) from None
     return count_events(data)
 
 
@@ -166,9 +166,9 @@ class Saver(Observer):
                 if FRAME_FILE.match(name) and os.path.isfile(os.path.join(self.outdir, name)):
                     os.remove(os.path.join(self.outdir, name))
         except OSError:
-            raise ReplayError("cannot write pictures to %s" % self.outdir) from None
+            raise ReplayError("cannot write pictures to %s" % shown_path(self.outdir)) from None
         if not os.access(self.outdir, os.W_OK):
-            raise ReplayError("cannot write pictures to %s" % self.outdir)
+            raise ReplayError("cannot write pictures to %s" % shown_path(self.outdir))
 
     def path(self, number: int) -> str:
         return os.path.join(self.outdir, framing.name(number) + ".png")
@@ -180,7 +180,7 @@ class Saver(Observer):
                 with open(path, "w", encoding="utf-8") as file:
                     file.write("".join(line + "\n" for line in frame.text))
             except OSError:
-                raise ReplayError("cannot write %s" % path) from None
+                raise ReplayError("cannot write %s" % shown_path(path)) from None
         if not replay.kept(frame.number):
             return
         self._collect(done_only=True)
@@ -193,7 +193,7 @@ class Saver(Observer):
             try:
                 writing.result()
             except OSError:
-                raise ReplayError("cannot write %s" % path) from None
+                raise ReplayError("cannot write %s" % shown_path(path)) from None
             self.saved += 1
 
     def finished(self, replay: Replay) -> None:
@@ -302,7 +302,7 @@ class Checker(Observer):
             try:
                 png.write(diff, *difference.image)
             except OSError:
-                raise ReplayError("cannot write %s" % diff) from None
+                raise ReplayError("cannot write %s" % shown_path(diff)) from None
             if pixels > self.max_diff_pixels:
                 lines.append("frame %s: %d pixels unlike %s (difference: %s)"
                              % (name, pixels, shown_path(reference), shown_path(diff)))
@@ -408,7 +408,7 @@ class ReportWriter(Observer):
         try:
             return self.report.finish(summary, results)
         except OSError:
-            raise ReplayError("cannot write the report %s" % self.report.path) from None
+            raise ReplayError("cannot write the report %s" % shown_path(self.report.path)) from None
 
 
 def script_events(path: str, events: int) -> list:
