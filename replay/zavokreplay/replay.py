@@ -218,7 +218,7 @@ def reference_numbers(folder: str):
     try:
         names = os.listdir(folder)
     except OSError:
-        raise ReplayError("no folder of reference pictures at %s" % folder) from None
+        raise ReplayError("no folder of reference pictures at %s" % shown_path(folder)) from None
     return sorted(int(name[:-4]) for name in names if re.match(r"^[0-9]{4,}\.png$", name))
 
 
