@@ -7,7 +7,6 @@ a 595 x 496 frame costs milliseconds in plain Python."""
 from dataclasses import dataclass
 
 from . import png
-from .xlib import bgrx_to_rgb
 
 HIGHLIGHT = (255, 0, 255)  # magenta: a colour no ZAVOK palette entry has
 FADE = 0.25  # how much of the frame shows under the highlight
@@ -15,21 +14,13 @@ FADE_TABLE = bytes(round(255 - (255 - value) * FADE) for value in range(256))
 NONZERO = bytes([0] + [255] * 255)
 
 
+@dataclass
 class Frame:
-    """A frame of a replay. Its pixels may come in the X server's order (bgrx), and are then put
-    in R, G, B order when first asked for: on the thread that needs them, not the replay's."""
-
-    def __init__(self, number: int, width: int, height: int, rgb: bytes = None, text: list = None,
-                 bgrx: bytes = None):
-        self.number, self.width, self.height = number, width, height
-        self.text = text  # the text window's lines, when read (--text)
-        self._rgb, self._bgrx = rgb, bgrx
-
-    @property
-    def rgb(self) -> bytes:
-        if self._rgb is None:
-            self._rgb = bgrx_to_rgb(self._bgrx) if self._bgrx is not None else b""
-        return self._rgb
+    number: int
+    width: int
+    height: int
+    rgb: bytes
+    text: list = None  # the text window's lines, when read (--text)
 
 
 @dataclass

@@ -20,6 +20,7 @@ from dataclasses import dataclass, field
 
 from .world import World, WorldError
 from .xdamage import DamageWatch, XDamageError
+from .xlib import bgrx_to_rgb
 
 FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's first window
@@ -62,7 +63,7 @@ class Settings:
 class Picture:
     width: int
     height: int
-    bgrx: bytes  # as the X server has them: xlib.bgrx_to_rgb
+    rgb: bytes
 
 
 @dataclass
@@ -218,11 +219,14 @@ class Session:
             self._expect(self.words.PAINTED, ANSWER_SLACK_S)  # the helper's reason, when it has one
             raise ReplayError("the program's paint did not reach the display")
         pixels = self.damage.read(*self.client)
+        # Put in order while the helper makes sure of the second paint: on another thread the
+        # work would hold up this one, which then waits for Python's lock (the GIL).
+        rgb = bgrx_to_rgb(pixels) if pixels is not None else None
         self._expect(self.words.PAINTED, self._event_timeout_s() + ANSWER_SLACK_S)
-        if pixels is None:
+        if rgb is None:
             raise ReplayError("cannot read the program's window from the display")
         left, top, right, bottom = self.client
-        return Picture(right - left, bottom - top, pixels)
+        return Picture(right - left, bottom - top, rgb)
 
     def _event_timeout_s(self) -> float:
         return self.settings.event_timeout_ms / 1000
