@@ -363,12 +363,16 @@ class ReportWriter(Observer):
     def __init__(self, path: str, program: str, script: str, time_text: str, saver: Saver, checker: Checker = None):
         self.report = Report(path, program, script, time_text)
         self.saver = saver
-        self.checker = checker
-        if checker is not None:
-            self.report.max_diff_pixels = checker.max_diff_pixels
+        self.checker = None
+        self.compare_with(checker)
         self.lines = []
         self.writer = ThreadPoolExecutor(max_workers=1)
         self.pending = []
+
+    def compare_with(self, checker: Checker) -> None:
+        """Shows the references and differences of the checker's frames (None: no references)."""
+        self.checker = checker
+        self.report.max_diff_pixels = checker.max_diff_pixels if checker is not None else 0
 
     def started(self, replay: Replay) -> None:
         self.lines = [line for _, line, _ in script_events(replay.script, replay.events)]
@@ -543,6 +547,9 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
         if options.reference_program is not None:
             outcome.reference = replay_of(options.reference_program)
         progress = Progress(options.progress) if options.progress is not None else None
+        if options.report is not None:  # before the start: the page tells also of a replay stopped there
+            outcome.writer = ReportWriter(options.report, shown_path(program), shown_path(script),
+                                          outcome.results.time, saver)
         if session is None:
             session = Session((outcome.reference or replay).settings)
             session.start()
@@ -561,9 +568,8 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
                 raise ReplayError("the reference program %s" % _stopped_words(outcome.reference))
         if references is not None:
             outcome.checker = Checker(os.path.abspath(references), outdir, options.max_diff_pixels, saver)
-        if options.report is not None:
-            outcome.writer = ReportWriter(options.report, shown_path(program), shown_path(script),
-                                          outcome.results.time, saver, outcome.checker)
+        if outcome.writer is not None:
+            outcome.writer.compare_with(outcome.checker)
         observers = [observer for observer in (saver, outcome.checker, outcome.writer, progress) if observer]
         try:
             run(replay, observers, session)
