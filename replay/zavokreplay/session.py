@@ -328,10 +328,10 @@ class Session:
 def read_protocol(build: str):
     """The helper's words, from replay_protocol.py beside the helper that speaks them."""
     path = os.path.join(build, "replay_protocol.py")
-    spec = importlib.util.spec_from_file_location("replay_protocol", path)
+    module = importlib.util.spec_from_file_location("replay_protocol", path)
     try:
-        words = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(words)
+        words = importlib.util.module_from_spec(module)
+        module.loader.exec_module(words)
     except (OSError, SyntaxError):
         raise ReplayError("cannot read the replay helper's words from %s" % path) from None
     return words
