@@ -28,7 +28,7 @@ file(COPY ${replay}/zavokreplay DESTINATION ${lib} FILE_PERMISSIONS ${readable}
 run("writing the constants" ${CMAKE_COMMAND} -E chdir ${replay}
   ${PYTHON} -B -m zavokreplay.constants ${lib}/zavokreplay/built_constants.py)
 file(COPY ${replay}/zavok-replay DESTINATION ${lib} FILE_PERMISSIONS ${runnable})
-file(COPY ${HELPER} ${replay}/wine.sh ${replay}/fonts.reg ${replay}/dependencies DESTINATION ${lib}
+file(COPY ${HELPER} ${BUILD_DIR}/replay_protocol.py ${replay}/wine.sh ${replay}/fonts.reg ${replay}/dependencies DESTINATION ${lib}
   FILE_PERMISSIONS ${readable})
 file(MAKE_DIRECTORY ${root}/usr/bin ${root}/usr/share/man/man1 ${doc})
 file(CREATE_LINK ../lib/zavok-replay/zavok-replay ${root}/usr/bin/zavok-replay SYMBOLIC)

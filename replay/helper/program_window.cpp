@@ -11,17 +11,13 @@
 // at later message reads of the program, after the paint handler has returned. A program that
 // draws nothing after an event is no different: it still comes back to its wait and repaints.
 // Only one that never comes back (busy, or hung) leaves the region invalid, and that is the
-// bounded wait of `timeout_ms`.
+// bounded wait of `timeout_ms`; one whose window goes away is ending, and is waited for.
 //
 // The region is looked at after each message round trip rather than after a sleep: a sent
 // message is answered at the program's next message read, which is the moment anything can have
 // changed, so the helper waits no longer than the program works (a sleep of the shortest kind,
-// 1 ms, cost a replay more than drawing its frame).
-//
-// The paint has then reached the window's image in the program's process; Wine passes it to the
-// X server a little later, when the program next finds its queue empty. So the other side of the
-// helper has the program paint once more, waits for the server's damage report on the window and
-// reads the pixels from the server itself (session.py, xdamage.py in replay/zavokreplay).
+// 1 ms, cost a replay more than drawing its frame). What happens after "painted" on the other
+// side is told in protocol.h.
 #include "program_window.h"
 
 #include "zavok_ids.h"
@@ -32,6 +28,7 @@
 namespace {
 
 constexpr DWORD WINDOW_POLL_MS = 5;  // how often a starting program is looked at for its window
+constexpr DWORD END_TIMEOUT_MS = 2000;  // for the end of a terminated process
 
 struct Search {
     DWORD process_id;
@@ -72,9 +69,24 @@ bool round_trip(const ProgramWindow &program, DWORD start, DWORD timeout_ms) {
     return SendMessageTimeoutA(program.window, WM_NULL, 0, 0, SMTO_NORMAL, left, &answer) != 0;
 }
 
-std::string why_no_answer(const ProgramWindow &program) {
-    return program_running(program) && IsWindow(program.window) ? "the program did not come back to its wait"
-                                                                 : "the program ended";
+DWORD left_of(DWORD start, DWORD timeout_ms) {
+    const DWORD spent = elapsed_since(start);
+    return spent < timeout_ms ? timeout_ms - spent : 0;
+}
+
+// A round trip failed: the program is busy or hung, or its window is gone and it is ending,
+// which may take a moment (its last calls, the process's end), within what is left of the time.
+Back why_no_answer(const ProgramWindow &program, DWORD start, DWORD timeout_ms) {
+    if (program_running(program) && IsWindow(program.window)) return Back::hung;
+    return WaitForSingleObject(program.process.hProcess, left_of(start, timeout_ms)) == WAIT_OBJECT_0 ? Back::ended
+                                                                                                     : Back::hung;
+}
+
+void forget_process(ProgramWindow &program) {
+    CloseHandle(program.process.hThread);
+    CloseHandle(program.process.hProcess);
+    program.process = {};
+    program.window = nullptr;
 }
 
 }  // namespace
@@ -83,14 +95,31 @@ bool program_running(const ProgramWindow &program) {
     return program.process.hProcess != nullptr && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+void no_crash_debugger() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const char none[] = "zavok-replay-has-no-debugger";
+    RegSetValueExA(key, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE *>(none), sizeof none);
+    RegCloseKey(key);
+}
+
 std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms) {
+    // The program's standard handles lead nowhere: under Wine they would otherwise be the
+    // helper's own, and whatever the program writes would land among the helper's answers.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const HANDLE nowhere = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherited, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere;
     std::string command_line = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &program.process)) {
-        return "cannot start " + path;
-    }
+    const BOOL started = CreateProcessA(path.c_str(), &command_line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &program.process);
+    CloseHandle(nowhere);
+    if (!started) return "cannot start " + path;
     const DWORD start = GetTickCount();
     for (;;) {
         program.window = find_window(program, ZAVOK_GRAPHICS_CLASS, ZAVOK_GRAPHICS_TITLE);
@@ -101,16 +130,34 @@ std::string start_program(ProgramWindow &program, const std::string &path, DWORD
     }
 }
 
-std::string await_frame(const ProgramWindow &program, DWORD timeout_ms) {
+Back await_frame(const ProgramWindow &program, DWORD timeout_ms) {
     const DWORD start = GetTickCount();
     InvalidateRect(program.window, nullptr, FALSE);
     while (GetUpdateRect(program.window, nullptr, FALSE)) {
-        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program);
+        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program, start, timeout_ms);
     }
     for (int trip = 0; trip < 2; ++trip) {
-        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program);
+        if (!round_trip(program, start, timeout_ms)) return why_no_answer(program, start, timeout_ms);
     }
-    return "";
+    return Back::painted;
+}
+
+bool await_end(const ProgramWindow &program, DWORD timeout_ms) {
+    return WaitForSingleObject(program.process.hProcess, timeout_ms) == WAIT_OBJECT_0;
+}
+
+DWORD ended_status(ProgramWindow &program) {
+    DWORD code = 0;
+    GetExitCodeProcess(program.process.hProcess, &code);
+    forget_process(program);
+    return code;
+}
+
+void end_program(ProgramWindow &program) {
+    if (program.process.hProcess == nullptr) return;
+    TerminateProcess(program.process.hProcess, 1);
+    WaitForSingleObject(program.process.hProcess, END_TIMEOUT_MS);
+    forget_process(program);
 }
 
 std::string play_one(const ProgramWindow &program) {
@@ -166,13 +213,9 @@ int quit_program(ProgramWindow &program, DWORD timeout_ms) {
         DWORD code = 0;
         GetExitCodeProcess(program.process.hProcess, &code);
         status = static_cast<int>(code);
+        forget_process(program);
     } else {
-        TerminateProcess(program.process.hProcess, 1);
-        WaitForSingleObject(program.process.hProcess, timeout_ms);
+        end_program(program);
     }
-    CloseHandle(program.process.hThread);
-    CloseHandle(program.process.hProcess);
-    program.process = {};
-    program.window = nullptr;
     return status;
 }

@@ -11,11 +11,24 @@ struct ProgramWindow {
     HWND window = nullptr;
 };
 
+// A program of the session that crashes then ends at once, with the exception's code as its exit
+// status: Wine's post-mortem debugger would keep it alive (showing a dialog that nobody answers)
+// until the event's time-out, which would tell a crash from a hang no more. Only the session's
+// own copy of the prefix is changed.
+void no_crash_debugger();
 // Each returns an empty string when done, otherwise a one-line reason.
 std::string start_program(ProgramWindow &program, const std::string &path, DWORD timeout_ms);
+enum class Back { painted, hung, ended };
 // Waits until the program has copied its surface to the window after whatever it was doing and
-// is back reading messages (see the .cpp for how that is known, and what it does not tell).
-std::string await_frame(const ProgramWindow &program, DWORD timeout_ms);
+// is back reading messages (see the .cpp for how that is known, and what it does not tell):
+// `hung` when it is not back within the time, `ended` when its process has ended.
+Back await_frame(const ProgramWindow &program, DWORD timeout_ms);
+// Whether the program's process ends within the time.
+bool await_end(const ProgramWindow &program, DWORD timeout_ms);
+// The exit status of an ended program, whose handles are then let go.
+DWORD ended_status(ProgramWindow &program);
+// Ends the program at once.
+void end_program(ProgramWindow &program);
 // Gives the Run menu's Play One command (the same command as Ctrl+O).
 std::string play_one(const ProgramWindow &program);
 // The modal dialog the program shows (a visible "#32770" window of its process), or null.

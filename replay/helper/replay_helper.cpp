@@ -1,24 +1,10 @@
-// The Win32 half of tools/zavok-replay: runs inside the replay's Wine session, starts the
-// program, and answers one command a line on its standard input:
-//   await   waits until the program has painted its window after what it was doing and is back
-//           in its wait (no event given); answers "painted", or "dialog PROMPT" when the program
-//           waits in a modal dialog instead (ZAVOK_gets), which a script's events cannot answer
-//   play    gives Play One, then as await
-//   answer TEXT  types TEXT into the dialog's field and presses its default button, as the
-//           user would; then as await
-//   rects   the graphics window's outer and client rectangles on the desktop: "rects L T R B L T R B"
-//   text    the lines of the program's text window, read from its pixels (text_reader.h): "text
-//           SHOWN BYTES\n" followed by BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1
-//           when the window was hidden and had to be shown to be read (a change the program
-//           sees), 0 otherwise; "text none" when the program has no text window
-//   quit    asks the program to quit (or ends it) and gives its exit status: "quit STATUS"
-//   start PROGRAM.exe  after quit: starts another program; answers "ready" as at start
-// It first says "ready" once the program's graphics window is on the screen. Any failure is
-// answered "error REASON", after which the helper ends the program and itself. Every answer is
-// one line. The pixels of the graphics window are read from the X server by the other side, which
-// sees there when the paint has arrived (zavokreplay/session.py).
-//   replay_helper.exe PROGRAM.exe [FRAME_TIMEOUT_MS]
+// The Win32 half of zavok-replay: runs inside the replay's Wine session, starts the program, and
+// answers one command a line on its standard input, in the words of protocol.h. The pixels of
+// the graphics window are read from the X server by the other side, which sees there when the
+// paint has arrived (zavokreplay/session.py).
+//   replay_helper.exe PROGRAM.exe [EVENT_TIMEOUT_MS]
 #include "program_window.h"
+#include "protocol.h"
 #include "text_reader.h"
 
 #include <fcntl.h>
@@ -32,7 +18,7 @@
 namespace {
 
 constexpr DWORD START_TIMEOUT_MS = 30000;
-constexpr DWORD DEFAULT_FRAME_TIMEOUT_MS = 20000;
+constexpr DWORD DEFAULT_EVENT_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
 constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
 
@@ -45,7 +31,7 @@ void answer(const std::string &line) {
 }
 
 int fail(ProgramWindow &program, const std::string &reason) {
-    answer("error " + reason);
+    answer(REPLAY_ERROR " " + reason);
     quit_program(program, QUIT_TIMEOUT_MS);
     return 2;
 }
@@ -65,7 +51,7 @@ int covered_rows(HWND text_window, HWND graphics_window) {
 std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
     const HWND window = zavok_text_find_window();
     if (window == nullptr) {
-        answer("text none");
+        answer(REPLAY_TEXT " " REPLAY_NONE);
         return "";
     }
     int was_hidden = 0;
@@ -79,19 +65,34 @@ std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
     if (status == ZAVOK_TEXT_TIMEOUT) return "the program did not answer while its text window was read";
     if (status != ZAVOK_TEXT_OK) return "cannot read the text window (" + std::to_string(status) + ")";
     const size_t length = std::strlen(text.c_str());
-    answer("text " + std::to_string(was_hidden) + " " + std::to_string(length));
+    answer(REPLAY_TEXT " " + std::to_string(was_hidden) + " " + std::to_string(length));
     const bool written = std::fwrite(text.data(), 1, length, stdout) == length;
     std::fflush(stdout);
     return written ? "" : "cannot hand the text over";
 }
 
-// Answers await: "painted" once the program is back in its wait, or "dialog PROMPT".
-std::string answer_painted(const ProgramWindow &program, DWORD timeout_ms) {
-    std::string reason = await_frame(program, timeout_ms);
-    if (!reason.empty()) return reason;
-    const HWND dialog = program_dialog(program);
-    answer(dialog != nullptr ? "dialog " + dialog_prompt(dialog) : "painted");
-    return "";
+// Answers await, play and answer once the program is back in its wait, or gone: a program that
+// hung is ended here, and either way the next may be started.
+void answer_back(ProgramWindow &program, DWORD timeout_ms) {
+    switch (await_frame(program, timeout_ms)) {
+    case Back::painted: {
+        const HWND dialog = program_dialog(program);
+        answer(dialog != nullptr ? REPLAY_DIALOG " " + dialog_prompt(dialog) : std::string(REPLAY_PAINTED));
+        return;
+    }
+    case Back::hung:
+        answer(REPLAY_HUNG);  // first: the end may take a moment, and the other side's wait is bounded
+        end_program(program);
+        return;
+    case Back::ended:
+        answer(REPLAY_ENDED " " + std::to_string(ended_status(program)));
+        return;
+    }
+}
+
+bool starts_with(const std::string &command, const char *word) {
+    const size_t length = std::strlen(word);
+    return command.compare(0, length, word) == 0 && (command.size() == length || command[length] == ' ');
 }
 
 }  // namespace
@@ -100,40 +101,50 @@ int main(int argc, char **argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stdin), _O_BINARY);
     ProgramWindow program;
-    if (argc < 2 || argc > 3) return fail(program, "usage: replay_helper PROGRAM.exe [FRAME_TIMEOUT_MS]");
-    const DWORD frame_timeout_ms = argc == 3 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10))
-                                             : DEFAULT_FRAME_TIMEOUT_MS;
+    if (argc < 2 || argc > 3) return fail(program, "usage: replay_helper PROGRAM.exe [EVENT_TIMEOUT_MS]");
+    const DWORD timeout_ms = argc == 3 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10))
+                                       : DEFAULT_EVENT_TIMEOUT_MS;
 
+    no_crash_debugger();
     std::string reason = start_program(program, argv[1], START_TIMEOUT_MS);
     if (!reason.empty()) return fail(program, reason);
-    answer("ready");
+    answer(REPLAY_READY);
 
     static char line[COMMAND_LIMIT];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
         const std::string command = line;
-        if (command == "await" || command == "play" || command.rfind("answer ", 0) == 0) {
-            if (command == "play") {
+        const bool running = program.process.hProcess != nullptr;
+        if (running && (command == REPLAY_AWAIT || command == REPLAY_PLAY || starts_with(command, REPLAY_ANSWER))) {
+            if (command == REPLAY_PLAY) {
                 reason = play_one(program);
-            } else if (command != "await") {
+            } else if (command != REPLAY_AWAIT) {
                 const HWND dialog = program_dialog(program);
-                reason = dialog == nullptr ? "the program shows no dialog to answer" : answer_dialog(dialog, command.substr(7));
+                reason = dialog == nullptr ? "the program shows no dialog to answer"
+                                           : answer_dialog(dialog, command.substr(std::strlen(REPLAY_ANSWER " ")));
             }
-            if (reason.empty()) reason = answer_painted(program, frame_timeout_ms);
             if (!reason.empty()) return fail(program, reason);
-        } else if (command == "rects") {
-            answer("rects " + window_rectangles(program));
-        } else if (command == "text") {
-            reason = send_text(program, frame_timeout_ms);
+            answer_back(program, timeout_ms);
+        } else if (running && command == REPLAY_END) {
+            if (await_end(program, timeout_ms)) {
+                answer(REPLAY_ENDED " " + std::to_string(ended_status(program)));
+            } else {
+                answer(REPLAY_RUNNING);
+                end_program(program);
+            }
+        } else if (running && command == REPLAY_RECTS) {
+            answer(REPLAY_RECTS " " + window_rectangles(program));
+        } else if (running && command == REPLAY_TEXT) {
+            reason = send_text(program, timeout_ms);
             if (!reason.empty()) return fail(program, reason);
-        } else if (command == "quit") {
-            answer("quit " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
-        } else if (command.rfind("start ", 0) == 0 && program.process.hProcess == nullptr) {
-            reason = start_program(program, command.substr(6), START_TIMEOUT_MS);
+        } else if (command == REPLAY_QUIT) {
+            answer(REPLAY_QUIT " " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));
+        } else if (!running && starts_with(command, REPLAY_START)) {
+            reason = start_program(program, command.substr(std::strlen(REPLAY_START " ")), START_TIMEOUT_MS);
             if (!reason.empty()) return fail(program, reason);
-            answer("ready");
+            answer(REPLAY_READY);
         } else {
-            return fail(program, "unknown command \"" + command + "\"");
+            return fail(program, "unexpected command \"" + command + "\"");
         }
     }
     // The other side went away: leave nothing running.

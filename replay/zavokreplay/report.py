@@ -25,6 +25,7 @@ import tempfile
 
 from . import frames as framing
 from . import png
+from .results import HEADLINE
 
 STYLE = """
 body { font: 14px/1.4 sans-serif; margin: 16px; color: #111; background: #fff; }
@@ -36,6 +37,9 @@ details.event { border-top: 1px solid #ccc; padding: 4px 0; }
 details.event > summary { cursor: pointer; font-family: monospace; font-size: 13px; }
 details.differs > summary .verdict { color: #b00; font-weight: bold; }
 details.matches > summary .verdict { color: #070; }
+details.missing > summary .verdict { color: #b00; }
+p.outcome { font-size: 16px; padding: 6px 10px; margin: 8px 0; border-left: 6px solid #b00; background: #fdecec; }
+p.outcome.pass { border-color: #070; background: #eaf6ea; }
 .row { display: flex; flex-wrap: nowrap; align-items: flex-start; gap: 12px; margin: 6px 0 4px; }
 figure { margin: 0; }
 figcaption { font-size: 12px; color: #555; }
@@ -104,6 +108,7 @@ class Report:
         self.compared = 0
         self.differing = []       # (index, pixels) of every event whose frame differs
         self.unreferenced = 0     # events without a reference, in a replay that has references
+        self.max_diff_pixels = 0  # a frame with no more differing pixels than this matches
         self.assets = None
         if assets:
             self.assets = os.path.splitext(self.path)[0] + "_files"
@@ -129,13 +134,14 @@ class Report:
                                html.escape(caption), html.escape(caption)))
 
     def add_event(self, index, line, frame, reference=None, text=None, frame_data=None, reference_data=None,
-                  difference=UNKNOWN):
+                  difference=UNKNOWN, text_differs=None):
         """Adds the row of one event: index (0 is the frame before the first event), line (the
         script line that caused it, or None), frame and reference (a PNG path or a picture),
         text (the text window's lines, or None when not read). frame_data and reference_data are
         the pictures' PNG files when at hand (saves encoding them again), difference their
-        frames.difference() when known. Returns the number of differing pixels (-1: they cannot
-        be compared), or None without a reference. A matching row shows the frame alone."""
+        frames.difference() when known, text_differs how its text differs from the reference's.
+        Returns the number of differing pixels (-1: they cannot be compared), or None without a
+        reference. A matching row shows the frame alone."""
         name = frame_name(index)
         frame_image, read_data = _image(frame)
         frame_data = frame_data or read_data
@@ -151,19 +157,25 @@ class Report:
                 figures.append(self._figure("reference", "reference " + name, name + "-reference.png",
                                             reference_image, reference_data or read_data))
         figures.append(self._figure("frame", "frame " + name, name + ".png", frame_image, frame_data))
-        if differing is not None and differing < 0:
-            self.differing.append((index, differing))
-            verdict, state = "differs: " + difference.reason, "differs"
-        elif differing:
+        if differing:
             figures.append(self._figure("difference", "%d pixels differ" % differing, name + "-difference.png",
-                                        difference.image, None))
-            self.differing.append((index, differing))
+                                        difference.image, None) if differing > 0 else "")
+        if differing is not None and differing < 0:
+            verdict, state = "differs: " + difference.reason, "differs"
+        elif differing is not None and differing > self.max_diff_pixels:
             verdict, state = "differs: %d pixels" % differing, "differs"
+        elif differing:
+            verdict, state = "matches: %d pixels differ, at most %d allowed" % (differing, self.max_diff_pixels), "matches"
         elif differing == 0:
             verdict, state = "matches", "matches"
         else:
             verdict, state = "", "frame"
             self.unreferenced += 1
+        if text_differs is not None:
+            verdict = ("differs: " if state != "differs" else verdict + "; ") + "text " + text_differs
+            state = "differs"
+        if state == "differs":
+            self.differing.append((index, differing if differing is not None else 0))
         if text is not None:
             figures.append('<figure class="text"><pre class="text">%s</pre><figcaption>text window</figcaption></figure>'
                            % html.escape("\n".join(text) if text else "(no lines)"))
@@ -175,25 +187,40 @@ class Report:
         self.events += 1
         return differing
 
-    def finish(self, summary=""):
-        """Writes the page (replacing any earlier one at the path) and returns its path."""
+    def add_missing(self, index, line, verdict):
+        """Adds the row of an event without a frame: where the program stopped, or one never reached."""
+        name = frame_name(index)
+        shown = line.rstrip("\r\n") if line is not None else "(before the first event)"
+        self._rows.write('<details class="event missing" id="e%s"><summary><span class="index">%s</span> '
+                         '<code>%s</code> <span class="verdict">%s</span></summary></details>\n'
+                         % (name, name, html.escape(shown), html.escape(verdict)))
+
+    def finish(self, summary="", results=None):
+        """Writes the page (replacing any earlier one at the path) and returns its path; with the
+        replay's results.Results, their outcome heads it."""
         cells = [("program", self.program), ("script", self.script), ("time", self.time)]
         if summary:
             cells.append(("summary", summary))
         counts = "%d frames" % self.events
         if self.compared:
-            counts += ", %d compared with a reference: %s" % (
-                self.compared, "all match" if not self.differing else "%d differ" % len(self.differing))
+            counts += ", %d compared with a reference: %d pass, %d differ (score %d/%d)" % (
+                self.compared, self.compared - len(self.differing), len(self.differing),
+                self.compared - len(self.differing), self.compared)
         cells.append(("frames", counts))
         rows = "".join("<tr><td>%s</td><td>%s</td></tr>" % (html.escape(k), html.escape(str(v))) for k, v in cells)
         if self.differing:
             links = ", ".join('<a href="#e%s">frame %s</a> (%s)' % (
-                frame_name(i), frame_name(i), "%d pixels" % n if n >= 0 else "not comparable") for i, n in self.differing)
+                frame_name(i), frame_name(i), "%d pixels" % n if n > 0 else "text" if n == 0 else "not comparable")
+            for i, n in self.differing)
             rows += '<tr><td>differing</td><td class="differing">%s</td></tr>' % links
         flip = self.compared == 0 and self.events > 0
         viewer = ('<div id="viewer"><input type="range" id="flip" min="0" value="0"> '
                   '<span id="flip-caption"></span><img id="flip-frame" alt="frame"></div>') if flip else ""
         notes = "".join('<p class="note">%s</p>' % html.escape(note) for note in self.notes)
+        if results is not None:
+            outcome = results.outcome()
+            notes = '<p class="outcome %s"><b>%s</b> (exit status %d): %s</p>' % (
+                outcome, HEADLINE[outcome], results.exit_status(), html.escape(results.message())) + notes
         title = "Replay of %s" % os.path.basename(str(self.script))
         temporary = self.path + ".part"
         with open(temporary, "w", encoding="utf-8") as page:

@@ -4,9 +4,13 @@ project's Wine prefix, Wine's virtual desktop) and inside it the Win32 helper
 has painted after the event, and hands back the window's pixels once the X server's damage
 reports show that the paint has reached the server.
 
+The helper's words come from replay_protocol.py beside replay_helper.exe, which the build makes
+from replay/helper/protocol.h; that header also tells why a frame needs a second paint.
+
 Every wait is bounded; on any failure a ReplayError with a one-line reason is raised, and
 close() leaves no process of the session running."""
 
+import importlib.util
 import os
 import select
 import signal
@@ -17,19 +21,31 @@ from dataclasses import dataclass, field
 from . import home
 from .world import World, WorldError
 from .xdamage import DamageWatch, XDamageError
+from .xlib import bgrx_to_rgb
 
 FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 START_TIMEOUT_S = 60  # set-up, Wine's start in a new prefix and the program's first window
-FRAME_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
-ANSWER_SLACK_S = 10  # on top of that, for the helper's own answer
-STOP_TIMEOUT_S = 20
+EVENT_TIMEOUT_MS = 20000  # longest time a program may take to come back to its wait after an event
+ANSWER_TIMEOUT_S = 10  # for the helper's answers that wait for no program
+ANSWER_SLACK_S = 1  # on top of the event time-out, for the helper's own answer
+STOP_TIMEOUT_S = 2  # for the helper's end once its program is gone or its world ended
 HELPER_SOURCES = tuple(os.path.join("replay", "helper", name) for name in (
-    "replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h")) + \
+    "replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h",
+    "protocol.h")) + \
     (os.path.join("graphics", "zavok_ids.h"),)
 
 
 class ReplayError(Exception):
     """A reason, one line, why the replay cannot go on."""
+
+
+class ProgramStopped(ReplayError):
+    """The program did not come back after an event: `how` is "hang" (the helper has ended it) or
+    "ended" with its exit `status`. The session can start another program."""
+
+    def __init__(self, how: str, status: int = 0):
+        super().__init__("the program stopped responding" if how == "hang" else "the program ended (%d)" % status)
+        self.how, self.status = how, status
 
 
 @dataclass
@@ -39,7 +55,7 @@ class Settings:
     program: str  # absolute path of the program (.exe)
     work: str  # the program's working folder (holds ZAVOK.SCR)
     time_seconds: int  # the calendar time the program sees, seconds since 1970 (UTC)
-    frame_timeout_ms: int = FRAME_TIMEOUT_MS
+    event_timeout_ms: int = EVENT_TIMEOUT_MS
     # What the user types into the program's line-input dialogs (ZAVOK_gets), one per dialog, in order.
     answers: list = field(default_factory=list)
 
@@ -63,6 +79,7 @@ class Session:
     client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
     answered: list = field(default_factory=list)  # the dialogs answered: (prompt, answer) in order
     program_running: bool = False  # started and not yet quit
+    words: object = None  # the helper's protocol (replay_protocol.py)
 
     # ---- Starting -------------------------------------------------------------------------
     def start(self) -> None:
@@ -84,6 +101,7 @@ class Session:
         except WorldError as error:
             raise ReplayError(str(error)) from None
         self.environment, self.prefix = self.world.environment, self.world.prefix
+        self.words = read_protocol(os.path.dirname(self.helper_path()))
 
     def helper_path(self) -> str:
         return home.helper_path(self.settings.build)
@@ -111,7 +129,7 @@ class Session:
                            # shows the local time draws the same on every machine.
                            TZ="UTC")
         self.helper = subprocess.Popen(["wine", self.helper_path(), windows_path(settings.program),
-                                        str(settings.frame_timeout_ms)],
+                                        str(settings.event_timeout_ms)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                        cwd=settings.work, env=environment, start_new_session=True)
         self._program_started()
@@ -130,7 +148,7 @@ class Session:
             self.damage.close()
             self.damage = None
         self._write_time(settings)
-        self._command("start " + windows_path(settings.program))
+        self._command(self.words.START + " " + windows_path(settings.program))
         self._program_started()
 
     def _write_time(self, settings: Settings) -> None:
@@ -141,16 +159,16 @@ class Session:
             raise ReplayError("cannot write the replay's time to %s.time" % self.prefix) from None
 
     def _program_started(self) -> None:
-        self._expect("ready", START_TIMEOUT_S)
+        self._expect(self.words.READY, START_TIMEOUT_S)
         self.program_running = True
-        self._command("rects")
-        numbers = [int(number) for number in self._expect("rects", ANSWER_SLACK_S).split()[1:]]
+        self._command(self.words.RECTS)
+        numbers = [int(number) for number in self._expect(self.words.RECTS, ANSWER_TIMEOUT_S).split()[1:]]
         if len(numbers) != 8:
             raise ReplayError("the replay helper gave no window rectangles")
         left, top = numbers[0], numbers[1]
         self.client = (numbers[4] - left, numbers[5] - top, numbers[6] - left, numbers[7] - top)
         try:
-            self.damage = DamageWatch(self.environment["DISPLAY"], ANSWER_SLACK_S)
+            self.damage = DamageWatch(self.environment["DISPLAY"], ANSWER_TIMEOUT_S)
         except XDamageError as error:
             raise ReplayError(str(error)) from None
 
@@ -176,11 +194,17 @@ class Session:
         return line.decode(errors="replace").rstrip("\r")
 
     def _expect(self, words, timeout_s: float) -> str:
-        """The helper's next answer, which must begin with the word (or one of the words) given."""
+        """The helper's next answer, which must begin with the word (or one of the words) given;
+        ProgramStopped when the helper says that the program hung or ended instead."""
+        wanted = (words,) if isinstance(words, str) else words
         line = self._line(time.monotonic() + timeout_s)
-        if line.startswith("error "):
-            raise ReplayError(line[len("error "):])
-        if line.split(" ", 1)[0] not in ((words,) if isinstance(words, str) else words):
+        word = line.split(" ", 1)[0]
+        if word == self.words.ERROR:
+            raise ReplayError(line[len(word) + 1:])
+        if word in (self.words.HUNG, self.words.ENDED) and word not in wanted:
+            self.program_running = False
+            raise ProgramStopped("hang") if word == self.words.HUNG else ProgramStopped("ended", int(line.split()[1]))
+        if word not in wanted:
             raise ReplayError("the replay helper said \"%s\"" % line[:80])
         return line
 
@@ -192,99 +216,108 @@ class Session:
             raise ReplayError("the replay helper ended unexpectedly") from None
 
     def _painted(self, command: str) -> Picture:
-        """Once the helper says the program has painted its window after the command, the frame
-        is in the window's image inside the program's process, but maybe not yet on the X
-        server, and a flush of an older image (a window first shown, or uncovered) may still
-        come. So the damage reports seen so far are dropped and the program is made to paint
-        once more: whatever reaches the server from then on carries the frame, and the first
-        damage inside the client area says it is there, to be read from the server. That damage
-        is waited for while the helper still makes sure of the second paint, whose answer is
-        taken afterwards."""
+        """The frame once the program has painted after the command, read from the X server
+        after a second paint (protocol.h tells why). The second paint's damage is waited for
+        while the helper still makes sure of it, and its answer is taken afterwards."""
         self._settle(command)
-        timeout_s = self.settings.frame_timeout_ms / 1000
         self.damage.forget()
-        self._command("await")
-        if not self.damage.await_damage(*self.client, timeout_s=timeout_s):
-            self._expect("painted", ANSWER_SLACK_S)  # the helper's reason, when it has one
+        self._command(self.words.AWAIT)
+        if not self.damage.await_damage(*self.client, timeout_s=self._event_timeout_s()):
+            self._expect(self.words.PAINTED, ANSWER_SLACK_S)  # the helper's reason, when it has one
             raise ReplayError("the program's paint did not reach the display")
-        rgb = self.damage.read(*self.client)
-        self._expect("painted", timeout_s + ANSWER_SLACK_S)
+        pixels = self.damage.read(*self.client)
+        # Put in order while the helper makes sure of the second paint: on another thread the
+        # work would hold up this one, which then waits for Python's lock (the GIL).
+        rgb = bgrx_to_rgb(pixels) if pixels is not None else None
+        self._expect(self.words.PAINTED, self._event_timeout_s() + ANSWER_SLACK_S)
         if rgb is None:
             raise ReplayError("cannot read the program's window from the display")
         left, top, right, bottom = self.client
         return Picture(right - left, bottom - top, rgb)
 
+    def _event_timeout_s(self) -> float:
+        return self.settings.event_timeout_ms / 1000
+
     def _settle(self, command: str) -> None:
         """Gives the command (await or play) and waits until the program is back in its wait,
-        answering each dialog it shows on the way with the next of the settings' answers."""
-        timeout_s = self.settings.frame_timeout_ms / 1000
+        answering each dialog it shows on the way with the next of the settings' answers;
+        raises ProgramStopped when it does not come back."""
         self._command(command)
         while True:
-            said = self._expect(("painted", "dialog"), timeout_s + ANSWER_SLACK_S)
-            if said == "painted":
+            said = self._expect((self.words.PAINTED, self.words.DIALOG), self._event_timeout_s() + ANSWER_SLACK_S)
+            if said == self.words.PAINTED:
                 break
-            prompt = said[len("dialog "):]
+            prompt = said[len(self.words.DIALOG) + 1:]
             if len(self.answered) >= len(self.settings.answers):
                 raise ReplayError("the program asks \"%s\" in a dialog, and the replay has no answer left for it" % prompt)
             reply = self.settings.answers[len(self.answered)]
             self.answered.append((prompt, reply))
-            self._command("answer " + reply)
+            self._command(self.words.ANSWER + " " + reply)
 
     def frame(self) -> Picture:
         """The window once the program is back waiting for input, with no event given."""
-        return self._painted("await")
+        return self._painted(self.words.AWAIT)
 
     def play_one(self) -> Picture:
         """Plays the script's next event and gives the window once the program is done with it."""
-        return self._painted("play")
+        return self._painted(self.words.PLAY)
 
     def step(self, number: int) -> None:
         """As frame() (number 0) or play_one(), without reading the window: much cheaper, for a
         frame that nobody looks at."""
-        self._settle("play" if number > 0 else "await")
+        self._settle(self.words.PLAY if number > 0 else self.words.AWAIT)
 
     def text(self):
         """The lines of the program's text window and whether it had to be shown to read them
         (None and False when the program has none)."""
-        self._command("text")
-        header = self._expect("text", self.settings.frame_timeout_ms / 1000 + ANSWER_SLACK_S).split()
-        if header[1:] == ["none"]:
+        self._command(self.words.TEXT)
+        header = self._expect(self.words.TEXT, self._event_timeout_s() + ANSWER_SLACK_S).split()
+        if header[1:] == [self.words.NONE]:
             return None, False
         size = int(header[2])
-        self._read_until(size, time.monotonic() + ANSWER_SLACK_S)
+        self._read_until(size, time.monotonic() + ANSWER_TIMEOUT_S)
         data = bytes(self.buffer[:size])
         del self.buffer[:size]
         return data.decode("utf-8", errors="replace").split("\n")[:-1], header[1] == "1"
 
+    def await_end(self):
+        """Waits for the program to end, as the script's last event should have made it: its exit
+        status, or None when it did not end within the event time-out (the helper then ends it)."""
+        self._command(self.words.END)
+        said = self._expect((self.words.ENDED, self.words.RUNNING), self._event_timeout_s() + ANSWER_SLACK_S)
+        self.program_running = False
+        return int(said.split()[1]) if said.startswith(self.words.ENDED) else None
+
     def quit(self) -> int:
         """Asks the program to quit as its user would; its exit status, -1 if it had to be ended."""
-        self._command("quit")
+        self._command(self.words.QUIT)
         self.program_running = False
-        return int(self._expect("quit", STOP_TIMEOUT_S).split()[1])
+        return int(self._expect(self.words.QUIT, ANSWER_TIMEOUT_S + ANSWER_SLACK_S).split()[1])
 
     # ---- Ending -----------------------------------------------------------------------------
     def close(self) -> None:
-        """Ends whatever is left of the session: the helper, the program, and the world."""
+        """Ends whatever is left of the session at once: the world's end ends every Wine process
+        in it, the helper and a program that is still running included."""
         if self.damage is not None:
             self.damage.close()
             self.damage = None
         if self.helper is not None:
-            if self.helper.poll() is None:
-                try:
-                    self.helper.stdin.close()  # the helper then ends the program and itself
-                except OSError:
-                    pass
-                try:
-                    self.helper.wait(timeout=STOP_TIMEOUT_S)
-                except subprocess.TimeoutExpired:
-                    os.killpg(self.helper.pid, signal.SIGKILL)
-                    self.helper.wait()
-            self.helper = None
-        if self.prefix and os.path.exists(self.prefix + ".time"):
-            os.remove(self.prefix + ".time")
+            try:
+                self.helper.stdin.close()  # a helper whose program is gone ends at once
+            except OSError:
+                pass
         if self.world is not None:
             self.world.close()
             self.world = None
+        if self.helper is not None:
+            try:
+                self.helper.wait(timeout=STOP_TIMEOUT_S)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.helper.pid, signal.SIGKILL)
+                self.helper.wait()
+            self.helper = None
+        if self.prefix and os.path.exists(self.prefix + ".time"):
+            os.remove(self.prefix + ".time")
         self.prefix = ""
 
     def __enter__(self):
@@ -297,6 +330,18 @@ class Session:
 
     def __exit__(self, *_):
         self.close()
+
+
+def read_protocol(folder: str):
+    """The helper's words, from replay_protocol.py beside the helper that speaks them."""
+    path = os.path.join(folder, "replay_protocol.py")
+    module = importlib.util.spec_from_file_location("replay_protocol", path)
+    try:
+        words = importlib.util.module_from_spec(module)
+        module.loader.exec_module(words)
+    except (OSError, SyntaxError):
+        raise ReplayError("cannot read the replay helper's words from %s" % path) from None
+    return words
 
 
 def windows_path(path: str) -> str:

@@ -85,7 +85,12 @@ class World:
             self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", SCREEN + "x24",
                                           "-nolisten", "tcp"],
                                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL, pass_fds=(writer,), preexec_fn=_end_with_parent)
+                                         stderr=subprocess.DEVNULL, pass_fds=(writer,), preexec_fn=_end_with_parent,
+                                         # Not in the caller's process group: a Ctrl+C or timeout(1),
+                                         # which signal the whole group, would end the display under
+                                         # the connections still open to it (and Xlib ends a process
+                                         # whose connection breaks); close() ends it.
+                                         start_new_session=True)
         except OSError:
             raise WorldError("cannot start a virtual display (Xvfb)") from None
         finally:

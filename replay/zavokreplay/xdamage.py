@@ -20,6 +20,7 @@ import time
 
 from . import constants
 from .xlib import Display, Event, XError
+from .xshm import SharedImage
 
 DAMAGE_REPORT_RAW_RECTANGLES = 0
 DAMAGE_NOTIFY = 0  # the event's number past the extension's first event
@@ -34,6 +35,7 @@ class DamageWatch:
     ("ZAVOK Graphics") found on the screen."""
 
     def __init__(self, display_name: str, find_timeout_s: float, window: int = 0):
+        self.shared = None  # a SharedImage of the rectangle read last; False where there can be none
         try:
             self.display = Display(display_name)
         except XError as error:
@@ -90,12 +92,25 @@ class DamageWatch:
             select.select([descriptor], [], [], waited)
 
     def read(self, left: int, top: int, right: int, bottom: int):
-        """The window's pixels in the rectangle as the server has them (R, G, B row by row), or
-        None if they cannot be read."""
+        """The window's pixels in the rectangle as the server has them (B, G, R and an unused
+        byte, row by row: xlib.bgrx_to_rgb), or None if they cannot be read. Through shared
+        memory where the server allows it (xshm.py)."""
+        area = (left, top, right - left, bottom - top)
         try:
-            return self.display.rgb(self.window, left, top, right - left, bottom - top)
+            if self.shared is None or self.shared and (self.shared.left, self.shared.top, self.shared.width,
+                                                       self.shared.height) != area:
+                self._close_shared()
+                self.shared = SharedImage.open(self.display, self.window, *area) or False
+            pixels = self.shared.read() if self.shared else None
+            return pixels if pixels is not None else self.display.bgrx(self.window, *area)
         except XError:
             return None
 
+    def _close_shared(self) -> None:
+        if self.shared:
+            self.shared.close()
+        self.shared = None
+
     def close(self) -> None:
+        self._close_shared()
         self.display.close()

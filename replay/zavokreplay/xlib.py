@@ -177,6 +177,11 @@ class Display:
     def rgb(self, window: int, left: int, top: int, width: int, height: int):
         """The pixels of a rectangle of the window (window coordinates) as the server has them,
         packed R, G, B row by row; None if it cannot be read (a window gone, a rectangle outside)."""
+        raw = self.bgrx(window, left, top, width, height)
+        return None if raw is None else bgrx_to_rgb(raw)
+
+    def bgrx(self, window: int, left: int, top: int, width: int, height: int):
+        """The same in the server's own order, four bytes a pixel: B, G, R and one unused."""
         image = self.x11.XGetImage(self.handle, window, left, top, width, height, ALL_PLANES, Z_PIXMAP)
         if not image:
             return None
@@ -190,9 +195,7 @@ class Display:
             image.contents.destroy_image(image)
         if stride != width * 4:
             raw = b"".join(raw[row * stride:row * stride + width * 4] for row in range(height))
-        rgb = bytearray(width * height * 3)
-        rgb[0::3], rgb[1::3], rgb[2::3] = raw[2::4], raw[1::4], raw[0::4]  # the server's order is B, G, R, unused
-        return bytes(rgb)
+        return raw
 
     def focus(self, window: int, timeout_s: float = 2.0) -> bool:
         """Gives the window the keyboard focus and waits until the server says it has it."""
@@ -242,3 +245,10 @@ class Display:
     def sync(self) -> None:
         """Waits until the server has taken every request sent so far."""
         self.x11.XSync(self.handle, 0)
+
+
+def bgrx_to_rgb(raw: bytes) -> bytes:
+    """Pixels of four bytes (B, G, R, unused) as three (R, G, B)."""
+    rgb = bytearray(len(raw) // 4 * 3)
+    rgb[0::3], rgb[1::3], rgb[2::3] = raw[2::4], raw[1::4], raw[0::4]
+    return bytes(rgb)

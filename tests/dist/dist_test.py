@@ -124,15 +124,6 @@ def colour_at(picture, x, y):
     return tuple(picture.rgb[at:at + 3])
 
 
-class QuickCrashSession(Session):
-    """A session in which a program that crashes ends at once, where Wine would otherwise start
-    its debugger and wait in it until the test's timeout."""
-
-    def _prepare_wine(self):
-        super()._prepare_wine()
-        self.environment["WINEDLLOVERRIDES"] = self.environment.get("WINEDLLOVERRIDES", "") + ";winedbg.exe=d"
-
-
 class Replays:
     """One replay session for every program of the test: each started from its own path, the
     script in the session's folder played, every frame kept."""
@@ -159,7 +150,7 @@ class Replays:
         keeper = Frames()
         try:
             if self.session is None:
-                self.session = QuickCrashSession(settings).__enter__()
+                self.session = Session(settings).__enter__()
             replaying.run(replay, [keeper], self.session)
         except ReplayError:
             self.close()

@@ -9,7 +9,7 @@ The DLL exports exactly the public calls of zavok.h and imports only DLLs that W
 starter and the palette example built so draw, frame by frame, exactly what their MinGW static
 builds (given) draw, and print the same lines; the formatting program (formats.c) gets from
 ZAVOK_printf and ZAVOK_printf_at the texts and counts its own runtime's snprintf makes. A program
-that crashes ends at once (Wine's debugger is off), and fails its replay.
+that crashes ends at once (the replay turns Wine's debugger off), and fails its replay.
 """
 
 import os

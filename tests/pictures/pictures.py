@@ -216,7 +216,7 @@ def check(cases: list, replays: Replays) -> int:
                   % (case.name, error, frames, case.name))
             continue
         shutil.rmtree(home, ignore_errors=True)
-        print("ok %s: %d frames compared (%.1f s)" % (case.name, checker.compared, time.monotonic() - started))
+        print("ok %s: %d frames compared (%.1f s)" % (case.name, len(checker.compared), time.monotonic() - started))
     print("%d of %d picture cases match" % (len(cases) - failed, len(cases)))
     return 1 if failed else 0
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Tests of tools/zavok-replay, the deterministic replay of event scripts.
 
-  replay_test.py count                        how scripts are counted, the command line's errors,
-                                              references that end before or after the replay (no Wine)
+  replay_test.py count                        how scripts are counted, the command line's errors (status 2,
+                                              also in the JSON), references that end before or after
+                                              the replay (no Wine)
   replay_test.py determinism KARTELLO.exe FIRST_RANDOM.exe
                                               same time, same frames; another time, other hearts,
                                               exactly those of the time given
@@ -14,6 +15,7 @@ one test share one session (display, prefix copy, Wine), one program after the o
 
 import calendar
 import filecmp
+import json
 import os
 import random
 import shutil
@@ -109,15 +111,24 @@ def test_count() -> None:
             ("a bad time", [script, script, "out", "--time", "the day after tomorrow"]),
             ("a missing argument", [script, script]),
             ("an unknown option", [script, script, "out", "--fast"]),
+            ("two kinds of reference", [script, script, "out", "--expect", reference, "--reference-program", script]),
+            ("a tolerance that is no number", [script, script, "out", "--max-diff-pixels", "-1"]),
+            ("an event time-out that is no number", [script, script, "out", "--event-timeout", "soon"]),
             ("a reference folder without pictures", [script, script, "out", "--expect", reference])]:
-        status, output = command_line(*arguments)
-        check(status == 2 and len(output.splitlines()) == 1, "%s: status %d, %s" % (description, status, output))
+        status, output = command_line(*arguments, "--json", "error.json")
+        with open("error.json", encoding="utf-8") as file:
+            said = json.load(file)
+        os.remove("error.json")
+        check(status == 2 and len(output.splitlines()) == 1 and (said["outcome"], said["exit_status"]) == ("error", 2),
+              "%s: status %d and in the JSON, %s" % (description, status, output))
 
     # References that end before the replay does, or after it: the checker's verdict on frames
-    # of six events (only the frames' numbers matter to it, so they need not come from Wine).
+    # of six events (only the frames' numbers matter to it, so they need not come from Wine). A
+    # reference program may end at the last event, so references one short are whole.
     frames = [replaying.Frame(number, 2, 1, bytes([number] * 6)) for number in range(7)]
     for description, kept, final_only, expected in [
-            ("a replay longer than its references differs", range(5), False, "frame 0005 differs first"),
+            ("a replay longer than its references differs", range(5), False, "the reference's frames end at 0004"),
+            ("references that end at the last event match", range(6), False, ""),
             ("a replay shorter than its references differs", [7], True, "frame 0007 differs first")]:
         folder = os.path.abspath("references-" + ("final" if final_only else "all"))
         shutil.rmtree(folder, ignore_errors=True)
@@ -132,7 +143,8 @@ def test_count() -> None:
                 checker.frame(replay, frame)
         checker.finished(replay)
         verdict = differs_first(checker)
-        check(verdict.startswith(expected), "%s: %s" % (description, verdict or "no difference"))
+        check(verdict.startswith(expected) and (verdict == "") == (expected == ""),
+              "%s: %s" % (description, verdict or "no difference"))
 
 
 # ---- Replays in one session -----------------------------------------------------------------

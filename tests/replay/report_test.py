@@ -209,7 +209,7 @@ def test_report(rng):
 def test_script_lines():
     """The lines a report puts beside the frames are the reader's: one per event, a PERIODIC(n)
     line n times, over random scripts (the count is checked against the package's own reader by
-    the script tests, so here the lines must add up to it)."""
+    the script tests, so here the lines must add up to it), each with its number in the file."""
     from zavokreplay import scripts
     rng = random.Random(15)
     wrong = 0
@@ -217,11 +217,14 @@ def test_script_lines():
         kinds = [rng.choice(["ZAVOK_MOUSE(%d, 2);" % rng.randrange(-300, 300), "ZAVOK_KBD(97);",
                              "ZAVOK_PERIODIC(%d);" % rng.randrange(0, 5), "", "ZAVOK_OTHER;"]) for _ in range(8)]
         data = ("\r\n" if rng.random() < 0.5 else "\n").join(kinds).encode() + b"\n"
-        pairs = list(scripts.event_lines(data))
-        if sum(n for _, n in pairs) != scripts.count_events(data) or any(
-                not line.strip().decode().startswith("ZAVOK_") for line, _ in pairs):
+        found = list(scripts.event_lines(data))
+        file_lines = data.split(b"\n")
+        if sum(n for _, _, n in found) != scripts.count_events(data) or any(
+                not line.strip().decode().startswith("ZAVOK_") or file_lines[number - 1].rstrip(b"\r") + b"\n" != line
+                for number, line, _ in found):
             wrong += 1
-    check(wrong == 0, "300 random scripts: the lines' events add up to the count (%d wrong)" % wrong)
+    check(wrong == 0, "300 random scripts: the lines' events add up to the count, each line's number names "
+          "it (%d wrong)" % wrong)
 
 
 def test_progress():

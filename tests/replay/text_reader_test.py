@@ -92,6 +92,11 @@ def main(reader, fixture):
         check(len(texts) == len(KEYS) + 1 and not wrong and [t[-1] for t in texts[1:]] == ["key %d" % k for k in KEYS],
               "%s: each frame's text is the window's last lines, each key's line after its event%s"
               % (name, "; " + wrong[0] if wrong else ""))
+        saved = []
+        for number in range(len(texts)):
+            with open(os.path.join(name, "%04d.txt" % number), encoding="utf-8") as file:
+                saved.append(file.read().split("\n")[:-1])
+        check(saved == texts, "%s: each frame's lines saved beside it as NNNN.txt" % name)
         check(("the replay showed it" in page) == hidden, "%s: the report %s that the replay showed the text window"
               % (name, "says" if hidden else "does not say"))
         if hidden:
