@@ -9,6 +9,7 @@ STARTER holds my_program.exe and click.png, its frame after a click at (0, 0) as
 repository's replay made it. CACHE is the tool's cache folder: its Wine prefix is made on the
 first run and kept."""
 
+import glob
 import os
 import shutil
 import subprocess
@@ -194,8 +195,7 @@ def main(arguments) -> int:
                                  text=True, env=dict(os.environ, XDG_CACHE_HOME=cache), timeout=RUN_TIMEOUT_S)
         check("a package missing, it names it and exits 2, with no frame made",
               [] if missing.returncode == 2 and "zavok-absent" in missing.stderr and
-              not any(name.endswith(".png") for name in os.listdir(os.path.join(work, "again"))
-                      if os.path.isdir(os.path.join(work, "again")))
+              not glob.glob(os.path.join(work, "again", "*.png"))
               else missing.stderr.splitlines() + ["exit status %d" % missing.returncode])
     finally:
         shutil.rmtree(work, ignore_errors=True)
