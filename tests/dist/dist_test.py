@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.join(ROOT, "replay"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import checks  # noqa: E402
+import sdk_names  # noqa: E402
 import sdk_pages  # noqa: E402
 from zavokreplay import constants, png, replay as replaying  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
@@ -199,6 +200,10 @@ def scenario_kartello(folder, replays):
 
 
 def scenario_sdk(sdk, replays, work, keep):
+    # Before any command below makes files in the folder that the pages might name.
+    faults, looked_at = sdk_names.faults(sdk)
+    check("the pages and READMEs name only files and commands a reader of the SDK has (%d looked at)" % looked_at,
+          ["%s %s" % fault for fault in faults] or bool(looked_at))
     check("the zip holds the header, the library, the CMake and pkg-config files, the starter and the examples",
           missing_files(sdk, ["include/zavok.h", "lib/libzavok.a", "lib/cmake/zavok/zavokConfig.cmake",
                               "lib/cmake/zavok/zavokConfigVersion.cmake", "lib/cmake/zavok/zavokTargets.cmake",
@@ -244,6 +249,7 @@ def scenario_sdk(sdk, replays, work, keep):
 
     pages = ["docs/%s.html" % name for name in ("reference", "examples")
              if os.path.isfile(os.path.join(ROOT, "docs", name + ".md"))]
+    pages += ["docs/index.html", "docs/cheatsheet.html"] if pages else []
     if pages:
         check("the SDK holds the reference and the gallery as pages: " + " ".join(pages), missing_files(sdk, pages))
         sdk_pages.check_pages(os.path.join(sdk, "docs"), os.path.join(ROOT, "docs"), work, check)
