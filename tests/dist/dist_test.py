@@ -225,9 +225,13 @@ def scenario_sdk(sdk, replays, work, keep):
             png.write(os.path.join(keep, "click.png"), starter_frame.width, starter_frame.height, starter_frame.rgb)
 
     starter = readme_commands(os.path.join(sdk, "template", "README.md"), "## On Linux")
-    check("the SDK's README and the project's give the starter's commands alike",
+    msys2 = readme_commands(os.path.join(sdk, "template", "README.md"), "## On Windows, with MSYS2")
+    index = os.path.join(ROOT, "docs", "dist", "sdk-index.md.in")
+    check("the SDK's README, its start page and the project's README give the starter's commands alike",
           bool(starter) and readme_commands(os.path.join(sdk, "README.md"), "## A first program") == starter
-          and readme_commands(os.path.join(ROOT, "README.md"), "## Writing your first program")[2:] == starter)
+          and readme_commands(os.path.join(ROOT, "README.md"), "## Writing your first program")[2:] == starter
+          and readme_commands(index, "### On Linux") == starter
+          and bool(msys2) and readme_commands(index, "### On Windows, with MSYS2") == msys2)
 
     if check("the examples build with the SDK README's commands, as a C-only CMake project",
              command_problems(sdk, os.path.join(sdk, "README.md"), "## The examples", log)):
