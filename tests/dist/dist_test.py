@@ -98,13 +98,14 @@ def readme_commands(readme, heading):
     return commands
 
 
-def command_problems(folder, readme, heading, log):
-    """Runs a README's commands in `folder`, stopping at the first that fails. cmake --build takes
-    both cores (CMAKE_BUILD_PARALLEL_LEVEL, as a person's shell may set it): the commands stay as
-    they are written."""
-    commands = readme_commands(readme, heading)
+def command_problems(folder, readme, heading_or_commands, log):
+    """Runs a README's commands (those under a heading, or given) in `folder`, stopping at the
+    first that fails. cmake --build takes both cores (CMAKE_BUILD_PARALLEL_LEVEL, as a person's
+    shell may set it): the commands stay as they are written."""
+    commands = readme_commands(readme, heading_or_commands) if isinstance(heading_or_commands, str) \
+        else heading_or_commands
     if not commands:
-        return ["no commands under '%s' in %s" % (heading, readme)]
+        return ["no commands under '%s' in %s" % (heading_or_commands, readme)]
     environment = dict(os.environ, CMAKE_BUILD_PARALLEL_LEVEL=str(os.cpu_count() or 1))
     with open(log, "w+") as output:
         shell = subprocess.Popen(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=environment,
@@ -240,6 +241,14 @@ def scenario_sdk(sdk, replays, work, keep):
               foreign_dlls([os.path.join(built, name) for name in sorted(os.listdir(built)) if name.endswith(".exe")]))
         check("click_dots draws a dot where it is clicked",
               replays.draws(os.path.join(built, "click_dots.exe"), CLICK_DOTS)[0])
+
+    # Linking every sample would take as long as the examples: the build is held to one of them.
+    samples = os.path.join(sdk, "docs", "samples", "build")
+    commands = [line + " --target sample_palette" if line == "cmake --build docs/samples/build" else line
+                for line in readme_commands(os.path.join(sdk, "README.md"), "## The reference's samples")]
+    if check("the reference's samples configure against the SDK with the README's commands, and the palette builds",
+             command_problems(sdk, os.path.join(sdk, "README.md"), commands, log)):
+        check("and needs no DLL beside it", foreign_dlls([os.path.join(samples, "sample_palette.exe")]))
 
     program = os.path.join(sdk, "my_program.exe")
     if check("the starter builds with the SDK README's compiler command and pkg-config",
