@@ -264,7 +264,7 @@ def scenario_sdk(sdk, replays, work, keep):
              if os.path.isfile(os.path.join(ROOT, "docs", name + ".md"))]
     pages += ["docs/index.html", "docs/cheatsheet.html"] if pages else []
     if pages:
-        check("the SDK holds the reference and the gallery as pages: " + " ".join(pages), missing_files(sdk, pages))
+        check("the SDK holds its pages: " + " ".join(pages), missing_files(sdk, pages))
         sdk_pages.check_pages(os.path.join(sdk, "docs"), os.path.join(ROOT, "docs"), work, check)
 
 
