@@ -4,8 +4,9 @@
 #   ZAVOK-SDK-VERSION-win64.zip  the installed package (include/, lib/ with the CMake and
 #                                pkg-config files and the import libraries, bin/zavok.dll),
 #                                template/ (the starter project), examples/,
-#                                docs/ (the reference and the gallery as HTML pages, with their
-#                                pictures), cmake/ (the cross toolchain file), README.md,
+#                                docs/ (the start page, the cheatsheet, the reference and the
+#                                gallery as HTML pages, with their pictures, and the reference's
+#                                samples), cmake/ (the cross toolchain file), README.md,
 #                                LICENSE.txt
 # and, from replay/debian/deb.cmake, the replay tool's zavok-replay_VERSION_amd64.deb.
 # Run by the build's "dist" target (tools/package). Expects BUILD_DIR, SOURCE_DIR, VERSION,
@@ -52,6 +53,23 @@ foreach(name reference examples)
     list(APPEND pages ${SOURCE_DIR}/docs/${name}.md)
   endif()
 endforeach()
+
+# ---- The SDK's site: the reference's samples, the cheatsheet and the start page -------------
+# The samples whose lines the reference shows, whole, with a CMakeLists.txt that builds them;
+# then the cheatsheet (from the header and the reference) and the start page (with the version
+# filled in) are made in a folder of their own with the pictures they may show, and turned into
+# pages after the others, so that their links to those pages are kept.
+file(COPY ${SOURCE_DIR}/docs/samples/ DESTINATION ${stage}/${sdk}/docs/samples)
+if(pages)
+  set(site ${stage}/site)
+  file(COPY ${SOURCE_DIR}/docs/pictures DESTINATION ${site})
+  run("making the cheatsheet" ${PYTHON} ${SOURCE_DIR}/cmake/cheatsheet.py ${SOURCE_DIR}/graphics/zavok.h
+      ${SOURCE_DIR}/docs/reference.md ${site}/cheatsheet.md)
+  configure_file(${SOURCE_DIR}/docs/dist/sdk-index.md.in ${site}/index.md @ONLY)
+  list(APPEND pages ${site}/cheatsheet.md ${site}/index.md)
+endif()
+# ---- end of the SDK's site --------------------------------------------------------------------
+
 if(pages)
   run("making the HTML pages" ${PYTHON} ${SOURCE_DIR}/cmake/html_pages.py ${stage}/${sdk}/docs "ZAVOK ${VERSION}" ${pages})
 endif()

@@ -10,6 +10,9 @@ picture a page shows to the same place relative to OUTDIR. A link to one of the 
 link to its .html; a link to anything else relative that OUTDIR does not hold becomes plain
 text, since the reader has nothing to follow it to. A picture that is missing, or not a file
 beside the page, is an error (exit 1).
+
+Each page starts with a line of links to the pages made (by their first headings), the start
+page index.md, if one is among them, first; so every page leads to the start page.
 """
 
 import html
@@ -29,6 +32,7 @@ pre { padding: .6em .8em; overflow-x: auto; }
 table { border-collapse: collapse; margin: 1em 0; }
 th, td { border: 1px solid #ccc; padding: .25em .6em; vertical-align: top; text-align: left; }
 img { max-width: 100%; }
+nav { border-bottom: 1px solid #ccc; padding-bottom: .4em; }
 """
 
 
@@ -77,7 +81,27 @@ class Links(Treeprocessor):
         shutil.copyfile(os.path.join(folder, path), os.path.join(self.outdir, path))
 
 
-def convert(source, outdir, title, pages):
+def output_name(source):
+    return os.path.splitext(os.path.basename(source))[0] + ".html"
+
+
+def page_links(sources):
+    """The line of links at the top of every page: [(output name, first heading)], start page first."""
+    links = []
+    for source in sources:
+        with open(source, encoding="utf-8") as file:
+            first = re.search(r"^#\s+(.+?)\s*$", file.read(), re.MULTILINE)
+        links.append((output_name(source), first.group(1).replace("`", "") if first else output_name(source)))
+    return sorted(links, key=lambda link: link[0] != "index.html")
+
+
+def navigation(links, current):
+    items = [html.escape(label) if name == current else '<a href="%s">%s</a>' % (name, html.escape(label))
+             for name, label in links]
+    return '<nav>%s</nav>\n' % " &middot; ".join(items) if len(links) > 1 else ""
+
+
+def convert(source, outdir, title, pages, links=()):
     with open(source, encoding="utf-8") as file:
         text = file.read()
     md = markdown.Markdown(extensions=["tables", "fenced_code", "sane_lists", "toc"],
@@ -86,11 +110,11 @@ def convert(source, outdir, title, pages):
     body = md.convert(text)
     headings = md.toc_tokens
     page_title = "%s: %s" % (title, html.unescape(headings[0]["name"])) if headings else title
-    name = os.path.splitext(os.path.basename(source))[0] + ".html"
+    name = output_name(source)
     with open(os.path.join(outdir, name), "w", encoding="utf-8") as file:
         file.write('<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n<title>%s</title>\n'
-                   '<style>%s</style>\n</head>\n<body>\n%s\n</body>\n</html>\n'
-                   % (html.escape(page_title), STYLE, body))
+                   '<style>%s</style>\n</head>\n<body>\n%s%s\n</body>\n</html>\n'
+                   % (html.escape(page_title), STYLE, navigation(links, name), body))
 
 
 def main(arguments):
@@ -101,8 +125,9 @@ def main(arguments):
     os.makedirs(outdir, exist_ok=True)
     pages = {os.path.normpath(source) for source in sources}
     try:
+        links = page_links(sources)
         for source in sources:
-            convert(source, outdir, title, pages)
+            convert(source, outdir, title, pages, links)
     except (Failure, OSError) as error:
         print("html_pages: %s" % error, file=sys.stderr)
         return 1

@@ -114,7 +114,7 @@ ZAVOK_API int ZAVOK_rectangle(int color, int x1, int y1, int x2, int y2, int wid
 ZAVOK_API int ZAVOK_oval(int color, int x1, int y1, int x2, int y2, int width);
 /* Draws a line `width` pixels wide (0 gives the thinnest); a thin line leaves out its end point. Returns 1. */
 ZAVOK_API int ZAVOK_line(int color, int x1, int y1, int x2, int y2, int width);
-/* Draws text whose first line stands on (x, y), `ptsize` pixels high (0..127, corrected; 0 is the default height); '\n' starts a new line below. Returns 1. */
+/* Draws text with the bottom-left corner of its first line's box at (x, y): not the baseline, the box holds the descenders; `ptsize` pixels high (0..127, corrected; 0 is the default height); '\n' starts a new line below. Returns 1. */
 ZAVOK_API int ZAVOK_text(int color, int x, int y, int ptsize, const char *text);
 /* ZAVOK_text of a printf-formatted text cut to 1023 characters; returns the formatted length before cutting. */
 ZAVOK_API int ZAVOK_printf_at(int color, int x, int y, int ptsize, const char *format, ...) ZAVOK_FORMAT(5, 6);

@@ -14,6 +14,9 @@ static void draw_scene(void) {
     ZAVOK_text(COLOR_WHITE, -270, -220, 20, "Click to draw; c clears, q quits.");
 }
 
+/* WinMain, not main: it is the entry of a windowed program with every compiler the SDK serves,
+ * and it hands over the four values ZAVOK_open wants. MinGW would start a main too, but Visual
+ * Studio's linker looks for WinMain in a windowed program (CMake's WIN32). */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
     int event, x, y;
     char key;

@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.join(ROOT, "replay"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import checks  # noqa: E402
+import sdk_names  # noqa: E402
 import sdk_pages  # noqa: E402
 from zavokreplay import constants, png, replay as replaying  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
@@ -97,13 +98,14 @@ def readme_commands(readme, heading):
     return commands
 
 
-def command_problems(folder, readme, heading, log):
-    """Runs a README's commands in `folder`, stopping at the first that fails. cmake --build takes
-    both cores (CMAKE_BUILD_PARALLEL_LEVEL, as a person's shell may set it): the commands stay as
-    they are written."""
-    commands = readme_commands(readme, heading)
+def command_problems(folder, readme, heading_or_commands, log):
+    """Runs a README's commands (those under a heading, or given) in `folder`, stopping at the
+    first that fails. cmake --build takes both cores (CMAKE_BUILD_PARALLEL_LEVEL, as a person's
+    shell may set it): the commands stay as they are written."""
+    commands = readme_commands(readme, heading_or_commands) if isinstance(heading_or_commands, str) \
+        else heading_or_commands
     if not commands:
-        return ["no commands under '%s' in %s" % (heading, readme)]
+        return ["no commands under '%s' in %s" % (heading_or_commands, readme)]
     environment = dict(os.environ, CMAKE_BUILD_PARALLEL_LEVEL=str(os.cpu_count() or 1))
     with open(log, "w+") as output:
         shell = subprocess.Popen(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=environment,
@@ -199,6 +201,10 @@ def scenario_kartello(folder, replays):
 
 
 def scenario_sdk(sdk, replays, work, keep):
+    # Before any command below makes files in the folder that the pages might name.
+    faults, looked_at = sdk_names.faults(sdk)
+    check("the pages and READMEs name only files and commands a reader of the SDK has (%d looked at)" % looked_at,
+          ["%s %s" % fault for fault in faults] or bool(looked_at))
     check("the zip holds the header, the library, the CMake and pkg-config files, the starter and the examples",
           missing_files(sdk, ["include/zavok.h", "lib/libzavok.a", "lib/cmake/zavok/zavokConfig.cmake",
                               "lib/cmake/zavok/zavokConfigVersion.cmake", "lib/cmake/zavok/zavokTargets.cmake",
@@ -220,9 +226,13 @@ def scenario_sdk(sdk, replays, work, keep):
             png.write(os.path.join(keep, "click.png"), starter_frame.width, starter_frame.height, starter_frame.rgb)
 
     starter = readme_commands(os.path.join(sdk, "template", "README.md"), "## On Linux")
-    check("the SDK's README and the project's give the starter's commands alike",
+    msys2 = readme_commands(os.path.join(sdk, "template", "README.md"), "## On Windows, with MSYS2")
+    index = os.path.join(ROOT, "docs", "dist", "sdk-index.md.in")
+    check("the SDK's README, its start page and the project's README give the starter's commands alike",
           bool(starter) and readme_commands(os.path.join(sdk, "README.md"), "## A first program") == starter
-          and readme_commands(os.path.join(ROOT, "README.md"), "## Writing your first program")[2:] == starter)
+          and readme_commands(os.path.join(ROOT, "README.md"), "## Writing your first program")[2:] == starter
+          and readme_commands(index, "### On Linux") == starter
+          and bool(msys2) and readme_commands(index, "### On Windows, with MSYS2") == msys2)
 
     if check("the examples build with the SDK README's commands, as a C-only CMake project",
              command_problems(sdk, os.path.join(sdk, "README.md"), "## The examples", log)):
@@ -231,6 +241,14 @@ def scenario_sdk(sdk, replays, work, keep):
               foreign_dlls([os.path.join(built, name) for name in sorted(os.listdir(built)) if name.endswith(".exe")]))
         check("click_dots draws a dot where it is clicked",
               replays.draws(os.path.join(built, "click_dots.exe"), CLICK_DOTS)[0])
+
+    # Linking every sample would take as long as the examples: the build is held to one of them.
+    samples = os.path.join(sdk, "docs", "samples", "build")
+    commands = [line + " --target sample_palette" if line == "cmake --build docs/samples/build" else line
+                for line in readme_commands(os.path.join(sdk, "README.md"), "## The reference's samples")]
+    if check("the reference's samples configure against the SDK with the README's commands, and the palette builds",
+             command_problems(sdk, os.path.join(sdk, "README.md"), commands, log)):
+        check("and needs no DLL beside it", foreign_dlls([os.path.join(samples, "sample_palette.exe")]))
 
     program = os.path.join(sdk, "my_program.exe")
     if check("the starter builds with the SDK README's compiler command and pkg-config",
@@ -244,8 +262,9 @@ def scenario_sdk(sdk, replays, work, keep):
 
     pages = ["docs/%s.html" % name for name in ("reference", "examples")
              if os.path.isfile(os.path.join(ROOT, "docs", name + ".md"))]
+    pages += ["docs/index.html", "docs/cheatsheet.html"] if pages else []
     if pages:
-        check("the SDK holds the reference and the gallery as pages: " + " ".join(pages), missing_files(sdk, pages))
+        check("the SDK holds its pages: " + " ".join(pages), missing_files(sdk, pages))
         sdk_pages.check_pages(os.path.join(sdk, "docs"), os.path.join(ROOT, "docs"), work, check)
 
 

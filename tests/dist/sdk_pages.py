@@ -4,8 +4,10 @@ browser made of it); check_pages() reports, for each page:
 - every picture loaded, at the size its PNG file has (a broken one has no size);
 - the text: every heading of the page's Markdown source is in the page's text, and outside code
   blocks no Markdown markup shows (a code fence, a link or a table row left as typed);
-- every relative link leads to a file of the SDK, and its #anchor to a heading of that page.
-The browser's wait is bounded.
+- every relative link leads to a file of the SDK, and its #anchor to a heading of that page;
+- every page but the start page index.html links to it;
+and that the cheatsheet names every call of the SDK's zavok.h, each linked to its section of the
+reference. The browser's wait is bounded.
 """
 
 import html.parser
@@ -14,9 +16,14 @@ import os
 import re
 import struct
 import subprocess
+import sys
 import urllib.parse
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "cmake"))
+import cheatsheet  # noqa: E402
+
 BROWSER_SECONDS = 90
+CALL = re.compile(r"^\s*(?:ZAVOK_API\s+)?int\s+(ZAVOK_[a-z_]+)\s*\(", re.MULTILINE)
 LEFT_MARKUP = re.compile(r"```|\]\(|\|\s*:?-{3,}")
 
 
@@ -24,7 +31,7 @@ class Page(html.parser.HTMLParser):
     """The links and element ids of one page."""
     def __init__(self, path):
         super().__init__()
-        self.links, self.ids = [], set()
+        self.links, self.ids, self.pictures = [], set(), 0
         with open(path, encoding="utf-8") as file:
             self.feed(file.read())
 
@@ -34,6 +41,7 @@ class Page(html.parser.HTMLParser):
             self.ids.add(attributes["id"])
         if tag == "a" and attributes.get("href"):
             self.links.append(attributes["href"])
+        self.pictures += tag == "img"
 
 
 def png_size(path):
@@ -91,6 +99,38 @@ window.addEventListener("load", function () {
     return json.loads(html.unescape(found.group(1))) if found and found.group(1) else None
 
 
+def markdown_source(name, markdown_folder, version, work):
+    """The Markdown a page was made from: docs/NAME.md, the start page's text with the version
+    filled in, or the cheatsheet made anew from the header and the reference."""
+    stem = os.path.splitext(name)[0]
+    made = os.path.join(work, stem + ".md")
+    if os.path.isfile(os.path.join(markdown_folder, stem + ".md")):
+        return os.path.join(markdown_folder, stem + ".md")
+    if stem == "index":
+        with open(os.path.join(markdown_folder, "dist", "sdk-index.md.in"), encoding="utf-8") as file:
+            text = file.read().replace("@VERSION@", version)
+    elif stem == "cheatsheet":
+        with open(os.path.join(os.path.dirname(markdown_folder), "graphics", "zavok.h"), encoding="utf-8") as header, \
+                open(os.path.join(markdown_folder, "reference.md"), encoding="utf-8") as reference:
+            text = cheatsheet.page(header.read(), reference.read())
+    else:
+        return None
+    with open(made, "w", encoding="utf-8") as file:
+        file.write(text)
+    return made
+
+
+def cheatsheet_faults(docs):
+    """What the cheatsheet misses of the SDK's header: a call it does not name in a link to the
+    call's section of the reference."""
+    with open(os.path.join(os.path.dirname(docs), "include", "zavok.h"), encoding="utf-8") as file:
+        calls = set(CALL.findall(file.read()))
+    page = os.path.join(docs, "cheatsheet.html")
+    linked = {link.partition("#")[2] for link in Page(page).links if link.startswith("reference.html#")} \
+        if os.path.isfile(page) else set()
+    return sorted(call for call in calls if call.lower() not in linked) if calls else ["no call in zavok.h"]
+
+
 def check_pages(docs, markdown_folder, work, check):
     """Reports each finding through check(description, passed)."""
     pages = sorted(os.path.join(docs, name) for name in os.listdir(docs) if name.endswith(".html")) \
@@ -104,10 +144,12 @@ def check_pages(docs, markdown_folder, work, check):
                   for src, width, height in shown["images"]]
         broken = [src for src, shown_size, size in images if size is None or shown_size != size]
         check("%s: all %d pictures show, each at its own size%s"
-              % (name, len(images), "; broken: %s" % broken if broken else ""), bool(images) and not broken)
+              % (name, len(images), "; broken: %s" % broken if broken else ""),
+              len(images) == Page(page).pictures and not broken)
 
-        source = os.path.join(markdown_folder, os.path.splitext(name)[0] + ".md")
-        headings = markdown_headings(source) if os.path.isfile(source) else []
+        version = os.path.basename(os.path.dirname(docs)).split("-")[2]  # ZAVOK-SDK-VERSION-win64
+        source = markdown_source(name, markdown_folder, version, work)
+        headings = markdown_headings(source) if source else []
         missing = [heading for heading in headings if heading not in shown["text"]]
         markup = LEFT_MARKUP.findall(shown["prose"])
         check("%s: the text of its %d headings, no markup left%s"
@@ -124,3 +166,8 @@ def check_pages(docs, markdown_folder, work, check):
                     not target.endswith(".html") or parts.fragment not in Page(target).ids):
                 dead.append(link)
         check("%s: every link leads somewhere%s" % (name, "; dead: %s" % dead if dead else ""), not dead)
+        if name != "index.html":
+            check("%s: links to the start page" % name, "index.html" in Page(page).links)
+    missing = cheatsheet_faults(docs)
+    check("the cheatsheet names every call of zavok.h, linked to its section%s"
+          % ("; missing: %s" % missing if missing else ""), not missing)

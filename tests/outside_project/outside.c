@@ -1,8 +1,9 @@
 /* Opens the package, draws, asks to quit and closes: proves that an installed ZAVOK builds and
- * runs from a plain C program. Returns 0 when every call answered as documented. */
+ * runs from a plain C program. Returns 0 when every call answered as documented. Built with
+ * OUTSIDE_MAIN, it starts at main instead of WinMain, which the docs promise for MinGW. */
 #include <zavok.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
+static int run(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
     int failures = 0;
     int x, y;
     char key;
@@ -19,3 +20,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     ZAVOK_close();
     return failures;
 }
+
+#ifdef OUTSIDE_MAIN
+int main(void) {
+    return run(GetModuleHandle(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT);
+}
+#else
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
+    return run(instance, previous, command_line, show);
+}
+#endif
