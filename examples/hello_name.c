@@ -1,5 +1,10 @@
-/* hello_name: asks for the user's name in ZAVOK's line-input dialog and greets them in the
- * graphics window until the window is closed. */
+/* hello_name: asks for your name in ZAVOK's line-input dialog and greets you in large letters.
+ *
+ * The greeting stays until the window is closed; the line break that Ctrl+Enter can put in the
+ * field is dropped.
+ *
+ * Picture: "Hello, Ada!" and "Close the window to end.".
+ */
 #include <zavok.h>
 
 #include <string.h>
