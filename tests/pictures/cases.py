@@ -4,6 +4,8 @@ pictures test and the remake command (pictures.py), by the docs test and the gal
 (gallery.py), and by tests/CMakeLists.txt, which learns from it which programs to build:
 
   cases.py programs     the CMake targets the cases replay, one a line
+  cases.py groups       the groups of cases, one a line: a case's group is its name up to the
+                        first "-" (the suite makes a test of each group)
 
 Standard library only, so that CMake can run it while configuring."""
 
@@ -36,6 +38,10 @@ class Case:
     answers: list = field(default_factory=list)
     page: str = None  # the report page's picture, a path under docs/
     reference_time: str = None  # the time of the replay the page compares with
+
+    @property
+    def group(self) -> str:
+        return self.name.split("-", 1)[0]
 
     @staticmethod
     def seconds_of(text: str) -> int:
@@ -129,13 +135,14 @@ def unmade_pictures(cases: list) -> list:
 
 
 def main(arguments) -> int:
-    if arguments != ["programs"]:
+    if arguments not in (["programs"], ["groups"]):
         print(__doc__.split("\n\n")[1], file=sys.stderr)
         return 2
     seen = []
     for case in read_cases():
-        if case.program not in seen:
-            seen.append(case.program)
+        value = case.program if arguments == ["programs"] else case.group
+        if value not in seen:
+            seen.append(value)
     print("\n".join(seen))
     return 0
 

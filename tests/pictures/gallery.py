@@ -30,6 +30,8 @@ PAGE = os.path.join(ROOT, "docs", "examples.md")
 MADE_BY = "made by tests/pictures/gallery.py from each example's first comment: edit those"
 MARKERS = {"list": ("<!-- The list of examples, %s. -->" % MADE_BY, "<!-- The end of the list. -->"),
            "sections": ("<!-- The examples, %s. -->" % MADE_BY, "<!-- The end of the examples. -->")}
+# What builds, ships and shows the examples finds them in examples/: none of these names one.
+FINDERS = ["examples/CMakeLists.txt", "cmake/dist.cmake", "cmake/html_pages.py"]
 HEADER = re.compile(r"\A/\*(.*?)\*/", re.DOTALL)
 THUMBNAIL_WIDTH = 160
 LINE_WIDTH = 96
@@ -172,6 +174,11 @@ def faults() -> list:
     found = ["examples/%s.c has no script examples/%s.scr" % (e.name, e.name) for e in examples if not e.has_script]
     found += ["examples/%s.c has no picture: no case of tests/pictures/cases.txt replays %s" % (e.name, e.name)
               for e in examples if not e.picture]
+    for finder in FINDERS:
+        with open(os.path.join(ROOT, finder), encoding="utf-8") as file:
+            text = file.read()
+        found += ["%s names the example %s: it is to find the examples in examples/ itself" % (finder, e.name)
+                  for e in examples if re.search(r"\b%s\b" % re.escape(e.name), text)]
     if made != page:
         found.append("docs/examples.md does not show the examples as they are: run tools/remake-pictures "
                      "(or tests/pictures/gallery.py write)")

@@ -7,6 +7,7 @@ their frozen times, all in one replay session (one display, one Wine), one after
                                 pictures of a case that failed stay in the current folder, NAME/
   pictures.py remake [NAME...]  keeps the pictures anew, names those that changed and writes one
                                 review page of them all, BUILD/pictures-review/index.html
+NAME is a case's name or a group's (cases.py): all the cases when none is given.
 
 The programs are found through BUILD/picture-programs.txt ("TARGET PATH" lines, written by
 tests/CMakeLists.txt), BUILD being $ZAVOK_BUILD_DIR or build/. The remake command,
@@ -287,11 +288,11 @@ def main(arguments) -> int:
         return 2
     cases = listed.read_cases()
     wanted = arguments[1:]
-    unknown = [name for name in wanted if name not in {case.name for case in cases}]
+    unknown = [name for name in wanted if name not in {case.name for case in cases} | {case.group for case in cases}]
     if unknown:
-        raise CaseError("no picture case %s in %s" % (unknown[0], os.path.relpath(listed.CASES, ROOT)))
+        raise CaseError("no picture case or group %s in %s" % (unknown[0], os.path.relpath(listed.CASES, ROOT)))
     if wanted:
-        cases = [case for case in cases if case.name in wanted]
+        cases = [case for case in cases if case.name in wanted or case.group in wanted]
     build = build_folder()
     replays = Replays(build, read_programs(build))
     try:
