@@ -232,22 +232,23 @@ def remake(cases: list, replays: Replays, build: str) -> int:
     changed = []  # (kept path, the review's old copy or None, the review's new copy)
     for case in cases:
         made = make(case, replays, os.path.join(replays.work, "made"))
-        for kept, new in sorted(made.items()):
-            if same(kept, new):
-                continue
+        differing = sorted(kept for kept, new in made.items() if not same(kept, new))
+        for kept in differing:
             number = len(changed)
             old = None
             if os.path.isfile(kept):
                 old = os.path.join(review, "%03d-old.png" % number)
                 shutil.copyfile(kept, old)
-            shutil.copyfile(new, os.path.join(review, "%03d-new.png" % number))
+            shutil.copyfile(made[kept], os.path.join(review, "%03d-new.png" % number))
             changed.append((kept, old, os.path.join(review, "%03d-new.png" % number)))
             print("%s: %s" % ("changed" if old else "new", os.path.relpath(kept, ROOT)))
-        golden = case.golden_folder()
-        shutil.rmtree(golden, ignore_errors=True)
-        for kept, new in made.items():
             os.makedirs(os.path.dirname(kept), exist_ok=True)
-            shutil.copyfile(new, kept)
+            shutil.copyfile(made[kept], kept)
+        golden = case.golden_folder()
+        for name in sorted(os.listdir(golden)) if os.path.isdir(golden) else []:
+            if os.path.join(golden, name) not in made:
+                print("no longer kept: %s" % os.path.relpath(os.path.join(golden, name), ROOT))
+                os.remove(os.path.join(golden, name))
     page = write_review(review, changed, len(cases))
     print("No picture changed." if not changed else
           "%d pictures are new or changed: look at each on %s before committing them." % (len(changed), page))

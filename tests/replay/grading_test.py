@@ -85,9 +85,8 @@ def replay(session, program, name, **options):
     options.setdefault("text", True)
     wanted = replaying.Options(TIME, json=outdir + ".json", junit=outdir + ".xml",
                                event_timeout_ms=EVENT_TIMEOUT_MS, **options)
-    return replaying.replay_script(ROOT, BUILD, program, os.path.join(session.settings.work,
-                                                                             constants.SCRIPT_FILE), outdir,
-                                   wanted, session=session)
+    return replaying.replay_script(ROOT, BUILD, program, os.path.join(session.settings.work, constants.SCRIPT_FILE),
+                                   outdir, wanted, session=session)
 
 
 def test_batch(kind: str, kartello: str, programs: list) -> None:
