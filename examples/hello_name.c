@@ -1,9 +1,9 @@
 /* hello_name: asks for your name in ZAVOK's line-input dialog and greets you in large letters.
  *
- * The greeting stays until the window is closed; the line break that Ctrl+Enter can put in the
- * field is dropped.
+ * The greeting stays until the window is closed. Only the first line of the answer is used:
+ * Ctrl+Enter can break the field's text into lines.
  *
- * Picture: "Hello, Ada!" and "Close the window to end.".
+ * Picture: "Hello, Ada!" and "Close the window to end."
  */
 #include <zavok.h>
 
