@@ -110,9 +110,8 @@ def read_examples() -> list:
 
 
 def common_calls(examples: list) -> list:
-    common = [call for call in examples[0].calls if all(call in example.calls for example in examples)] \
+    return [call for call in examples[0].calls if all(call in example.calls for example in examples)] \
         if examples else []
-    return common
 
 
 def list_text(examples: list, common: list) -> str:
