@@ -1,6 +1,11 @@
-/* bouncing_ball: a ball that moves on every periodic event (ten times a second) and bounces
- * off the edges of the visible area. A click puts the ball where you click, heading up and to
- * the right; the space bar halts and resumes it; closing the window ends the program. */
+/* bouncing_ball: a ball that moves on every periodic event and bounces off the edges.
+ *
+ * It moves ten times a second within the visible area. A click puts the ball where you click,
+ * heading up and to the right; the space bar halts and resumes it; closing the window ends the
+ * program.
+ *
+ * Picture: an orange ball near the top right corner of a gray frame.
+ */
 #include <zavok.h>
 
 /* Half the visible client area, a little inside its edges. */

@@ -1,6 +1,10 @@
-/* catch_target: click the target before it jumps away. The first hit starts a game of 20
- * seconds; every hit scores a point and the score is kept in the text window. Type q to end
- * the program. */
+/* catch_target: a game: hit the target before it jumps away.
+ *
+ * The first hit starts 20 seconds of play; every hit scores a point, and the score goes to the
+ * text window. `q` ends the program with `ANIMATE_QUIT` from inside the loop.
+ *
+ * Picture: a red target and "Score 1 time left 20 s".
+ */
 #include <zavok.h>
 
 #include <stdlib.h>

@@ -1,5 +1,10 @@
-/* click_dots: draws a dot at every click in the graphics window and prints every typed key in
- * the text window; 'c' clears the dots and 'q' ends the program (so does closing the window). */
+/* click_dots: a dot at every click, in a new colour each time, and every typed key printed in
+ * the text window.
+ *
+ * `c` clears the dots and `q` ends the program (so does closing the window).
+ *
+ * Picture: three coloured dots.
+ */
 #include <zavok.h>
 
 #define DOT_RADIUS 6

@@ -1,6 +1,11 @@
-/* clock: an analogue clock with the date below it, drawn from the calendar time (local time)
- * ten times a second while animation runs. Type q to end the program (closing the window ends
- * it too). */
+/* clock: an analogue clock and the date, drawn from the calendar time on every periodic event.
+ *
+ * It shows the local time, ten times a second while animation runs (the gallery's replay
+ * freezes the time at 2026-03-14 10:08:30). `q` ends the program through `ANIMATE_QUIT`; so
+ * does closing the window.
+ *
+ * Picture: an analogue clock at 10:08:30 and the date 2026-03-14.
+ */
 #include <zavok.h>
 
 #include <math.h>

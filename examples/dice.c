@@ -1,5 +1,10 @@
-/* dice: rolls two dice at every key or click and keeps count of each total in a bar chart; each
- * roll is also printed in the text window, which t shows or hides. Close the window to end. */
+/* dice: two dice rolled at every key or click, and a bar chart of the totals.
+ *
+ * Each roll is also printed in the text window, which `t` shows or hides. Close the window to
+ * end.
+ *
+ * Picture: two dice showing 4 and 4, "15 rolls" and a bar chart of the totals.
+ */
 #include <zavok.h>
 
 #include <stdlib.h>

@@ -1,5 +1,10 @@
-/* greeting: a birthday card drawn from ZAVOK's shapes: a cake with candles, a balloon on a
- * string at every click, and the greeting in large letters. Close the window to end. */
+/* greeting: a birthday card built from ZAVOK's shapes.
+ *
+ * A cake with candles, a balloon on a string at every click, and the greeting in large letters.
+ * Close the window to end.
+ *
+ * Picture: "Happy Birthday!", a cake with five candles and five balloons.
+ */
 #include <zavok.h>
 
 static void balloon(int color, int x, int y) {

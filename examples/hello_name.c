@@ -1,5 +1,10 @@
-/* hello_name: asks for the user's name in ZAVOK's line-input dialog and greets them in the
- * graphics window until the window is closed. */
+/* hello_name: asks for your name in ZAVOK's line-input dialog and greets you in large letters.
+ *
+ * The greeting stays until the window is closed. Only the first line of the answer is used:
+ * Ctrl+Enter can break the field's text into lines.
+ *
+ * Picture: "Hello, Ada!" and "Close the window to end."
+ */
 #include <zavok.h>
 
 #include <string.h>

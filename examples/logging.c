@@ -1,9 +1,14 @@
-/* logging: the log of drawing calls. Logging is on when a program starts: every drawing call
- * prints a line about itself in the text window. The other examples switch it off at once
- * (ZAVOK_logging(0)), because a program that redraws often would fill the window with lines;
- * this one switches it on from code, which also shows the text window, to see what a drawing
- * does. Bad arguments are corrected, never refused, and each correction prints a notice.
- * Click to draw a star at the click and read its log lines; close the window to end. */
+/* logging: logging switched on from code: every drawing call prints a line about itself.
+ *
+ * Logging is on when a program starts. The other examples switch it off at once
+ * (`ZAVOK_logging(0)`), because a program that redraws often would fill the text window with
+ * lines; this one switches it on, which also shows the text window, to see what a drawing does.
+ * Bad arguments are corrected, never refused, and each correction prints a notice: a colour
+ * that does not exist and a negative radius here (the disc is drawn red with radius 40). A
+ * click draws a star and logs its calls; close the window to end.
+ *
+ * Picture: a house, a red disc and three gold stars.
+ */
 #include <zavok.h>
 
 static void house(void) {

@@ -1,6 +1,12 @@
-/* paint: click to draw; each click joins the one before with a line. Keys choose the colour
- * (r red, g green, b blue, k black), 1 to 9 the width, n starts a new line, c clears the
- * picture, u takes back the last click. Close the window to end. */
+/* paint: a paint program: clicks joined by lines, keys for the colour and the width.
+ *
+ * Keys choose the colour (`r` red, `g` green, `b` blue, `k` black) and the width (`1` to `9`);
+ * `n` starts a new line, `c` clears the picture and `u` takes back the last click. ZAVOK keeps
+ * no record of what it drew, so the program keeps its points and draws them again; `ZAVOK_undo`
+ * only prints that it is not supported. Close the window to end.
+ *
+ * Picture: two black strokes, a thick red one, and a thin blue line.
+ */
 #include <zavok.h>
 
 #define MAX_POINTS 500

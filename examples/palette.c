@@ -1,5 +1,10 @@
-/* palette: a chart of ZAVOK's 24 colours, each a swatch with its number and name. Click a
- * swatch to print its name in the text window; closing the window ends the program. */
+/* palette: the 24 colours of the palette with their numbers and names.
+ *
+ * Each colour is a swatch, filled and outlined; a click on a swatch prints its name in the text
+ * window. Closing the window ends the program.
+ *
+ * Picture: the 24 colours as swatches with their numbers and names.
+ */
 #include <zavok.h>
 
 #define COLUMNS 4

@@ -1,5 +1,9 @@
-/* plot: the graph of y = sin(k x) drawn pixel by pixel over its axes, for k from 1 to 5. Type
- * a digit from 1 to 5 to choose k; close the window to end. */
+/* plot: the graph of y = sin(k x), pixel by pixel, over axes with ticks.
+ *
+ * The digits `1` to `5` choose k; close the window to end.
+ *
+ * Picture: the curve of y = sin(3 x) drawn in blue dots over gray axes.
+ */
 #include <zavok.h>
 
 #include <math.h>

@@ -1,5 +1,11 @@
-/* shapes: every shape ZAVOK draws, outlined with the line width shown at the top and filled
- * (width 0) below. Type + or - to change the width (1 to 12); close the window to end. */
+/* shapes: every shape ZAVOK draws, outlined and filled, with a circle and a row of pixels.
+ *
+ * The outlines have the line width shown at the top, which `+` and `-` change (1 to 12); below,
+ * the same shapes filled (width 0). A circle is always filled. Close the window to end.
+ *
+ * Picture: a line, a triangle, a rectangle and two ovals outlined 5 pixels wide above, filled
+ * below, and a dotted row of pixels.
+ */
 #include <zavok.h>
 
 static void draw_shapes(int width) {

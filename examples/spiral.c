@@ -1,6 +1,11 @@
-/* spiral: a turtle walks a square spiral, turning a little more than a right angle after each
- * step, which grows by six pixels; every step is one periodic event. Type s to take one step
- * (ANIMATE_STEP), r to run (ANIMATE_RUN), h to halt (ANIMATE_HALT), c to start again. */
+/* spiral: a turtle walking a square spiral, one step per periodic event.
+ *
+ * It turns a little more than a right angle after each step, which grows by six pixels. `s`
+ * takes one step (`ANIMATE_STEP`), `r` runs (`ANIMATE_RUN`), `h` halts (`ANIMATE_HALT`), `c`
+ * starts again. Nothing is redrawn between events: each step adds a line.
+ *
+ * Picture: a square spiral of coloured lines.
+ */
 #include <zavok.h>
 
 #include <math.h>

@@ -1,6 +1,12 @@
-/* text_sizes: text in ZAVOK. (x, y) is the bottom-left corner of a text's box, marked here by a
- * red cross; the size is the height in pixels. ZAVOK_text breaks lines at '\n'. Click to write
- * "Hello" at the click; close the window to end. */
+/* text_sizes: where text stands, in six sizes, and lines broken at `\n`.
+ *
+ * The point (x, y) of `ZAVOK_text` is the bottom-left corner of the text's box, marked here by
+ * a red cross; the size is the height in pixels. A click writes "Hello" there; close the window
+ * to end.
+ *
+ * Picture: "Zavok jumps" in six sizes, three lines from one call, and "Hello" at two clicks,
+ * each on a red cross.
+ */
 #include <zavok.h>
 
 /* A small red cross on the point (x, y). */

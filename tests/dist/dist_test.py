@@ -33,9 +33,9 @@ from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
 
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 COMMANDS_TIMEOUT_S = 600
-# The calendar time of the replays; the golden frames of tests/replay were made at it too.
+# The calendar time of the replays; the golden frames of tests/pictures were made at it too.
 REPLAY_TIME = 1767268800  # 2026-01-01 12:00:00 UTC
-EMPTY_CARD = os.path.join(ROOT, "tests", "replay", "golden", "shapes", "0000.png")
+EMPTY_CARD = os.path.join(ROOT, "tests", "pictures", "golden", "kartello-shapes", "0000.png")
 # The starter's scene (sky, sun, grass) with the red dot of the click: world point and colour.
 STARTER_SCENE = [((0, 0), (255, 0, 0)), ((200, 160), (204, 153, 51)), ((0, -150), (0, 102, 51))]
 CLICK_DOTS = [((0, 0), (255, 0, 0)), ((0, 20), (255, 255, 255))]

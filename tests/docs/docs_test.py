@@ -2,7 +2,9 @@
 """The docs against the code: every public call of graphics/zavok.h has a section in
 docs/reference.md (a heading that names it) and is called by at least one example
 (examples/*.c), as is every ANIMATE_ action; every picture and link in README.md and docs/*.md
-leads to a file that exists, and every #anchor to a heading there.
+leads to a file that exists, and every #anchor to a heading there; every PNG under docs/ is made
+by a case of tests/pictures/cases.txt; every example has its script, its first comment and its
+picture, and the gallery (docs/examples.md) shows each as it is (tests/pictures/gallery.py).
 
   docs_test.py [ROOT]     ROOT: the repository's top (by default the one holding this file)
 
@@ -13,6 +15,11 @@ import os
 import re
 import sys
 from urllib.parse import unquote
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "pictures"))
+import cases  # noqa: E402
+import gallery  # noqa: E402
+from gallery import c_code  # noqa: E402
 
 CALL = re.compile(r"^\s*(?:ZAVOK_API\s+)?int\s+(ZAVOK_[a-z_]+)\s*\(", re.MULTILINE)
 ACTION = re.compile(r"^\s*(ANIMATE_[A-Z]+)\s*=", re.MULTILINE)
@@ -34,11 +41,6 @@ def read(path: str) -> str:
 def without_code(markdown: str) -> str:
     """The text outside fenced blocks and code spans, where links and headings are."""
     return INLINE_CODE.sub("", FENCE.sub("", markdown))
-
-
-def c_code(source: str) -> str:
-    """C source without its comments and string and character literals."""
-    return re.sub(r"/\*.*?\*/|//[^\n]*|\"(?:\\.|[^\"\\\n])*\"|'(?:\\.|[^'\\\n])*'", " ", source, flags=re.DOTALL)
 
 
 def slug(heading: str) -> str:
@@ -109,9 +111,17 @@ def check_links(root: str) -> list:
     return faults
 
 
+def check_pictures() -> list:
+    try:
+        unmade = cases.unmade_pictures(cases.read_cases())
+    except (cases.CaseError, OSError) as error:
+        return [str(error)]
+    return ["docs/%s is made by no case of tests/pictures/cases.txt" % path for path in unmade] + gallery.faults()
+
+
 def main(arguments) -> int:
     root = os.path.abspath(arguments[0] if arguments else os.path.join(os.path.dirname(__file__), "..", ".."))
-    faults = check_calls(root) + check_links(root)
+    faults = check_calls(root) + check_links(root) + check_pictures()
     for fault in faults:
         print("FAILED: " + fault)
     print("%d faults in the docs" % len(faults) if faults else "the docs name every call and every link leads somewhere")

@@ -1,106 +1,43 @@
 #!/usr/bin/env python3
-"""The picture cases of cases.txt: every program replayed through its script at its frozen time,
-all in one replay session (one display, one Wine), one program after the other.
+"""Every picture of cases.txt made by its replay: the programs replayed through their scripts at
+their frozen times, all in one replay session (one display, one Wine), one after the other.
 
-  pictures.py check [NAME...]   every kept frame must match its golden frame (pixel for pixel)
-                                and every docs picture the frame it shows (byte for byte); the
-                                frames of a case that failed stay in the current folder, NAME/
-  pictures.py remake [NAME...]  keeps the frames anew: docs pictures in docs/pictures, the other
-                                kept frames in golden/NAME; each case's replay writes its review
-                                page against the frames it had (BUILD/pictures-review/NAME.html)
+  pictures.py check [NAME...]   every kept frame must have the pixels of its golden frame and
+                                every docs picture the bytes the replay writes; the made
+                                pictures of a case that failed stay in the current folder, NAME/
+  pictures.py remake [NAME...]  keeps the pictures anew, names those that changed and writes one
+                                review page of them all, BUILD/pictures-review/index.html
+NAME is a case's name or a group's (cases.py): all the cases when none is given.
 
 The programs are found through BUILD/picture-programs.txt ("TARGET PATH" lines, written by
-tests/CMakeLists.txt), BUILD being $ZAVOK_BUILD_DIR or build/. Exit status: 0 all done (all
-matched), 1 a picture differs, 2 an error."""
+tests/CMakeLists.txt), BUILD being $ZAVOK_BUILD_DIR or build/. The remake command,
+tools/remake-pictures, builds them first. Exit status: 0 all done (all matched), 1 a picture
+differs, 2 an error."""
 
-import calendar
-import filecmp
+import html
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
-from dataclasses import dataclass, field
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
+import cases as listed
+from cases import CaseError, ROOT
+
 sys.path.insert(0, os.path.join(ROOT, "replay"))
-
-from zavokreplay import constants, replay as replaying  # noqa: E402
+from zavokreplay import constants, png, replay as replaying  # noqa: E402
+from zavokreplay.frames import difference  # noqa: E402
 from zavokreplay.session import ReplayError, Session, Settings  # noqa: E402
 
-CASES = os.path.join(HERE, "cases.txt")
-GOLDEN = os.path.join(HERE, "golden")
-PICTURES = os.path.join(ROOT, "docs", "pictures")
-
-
-@dataclass
-class Case:
-    name: str
-    program: str  # CMake target
-    script: str  # path from the repository's top
-    time: str
-    keep: list  # frame numbers; "last" stands for the last frame
-    pictures: dict = field(default_factory=dict)  # frame number or "last" -> file in docs/pictures
-    answers: list = field(default_factory=list)
-
-    def seconds(self) -> int:
-        return calendar.timegm(time.strptime(self.time, "%Y-%m-%dT%H:%M:%S"))
-
-    def events(self) -> int:
-        return replaying.read_script(os.path.join(ROOT, self.script))
-
-    def pictures_by_number(self, events: int) -> dict:
-        return {events if frame == "last" else frame: picture for frame, picture in self.pictures.items()}
-
-    def golden_numbers(self, events: int) -> list:
-        """The kept frames that are not docs pictures: they are the golden folder's."""
-        shown = self.pictures_by_number(events)
-        kept = {events if frame == "last" else frame for frame in self.keep} | {events}
-        return sorted(number for number in kept if number not in shown)
-
-
-class CaseError(Exception):
-    pass
-
-
-def frame_number(text: str, where: str):
-    if text == "last":
-        return text
-    if not text.isdigit():
-        raise CaseError("%s: %s is not a frame number" % (where, text))
-    return int(text)
-
-
-def read_cases(path: str = CASES) -> list:
-    cases = []
-    with open(path) as file:
-        for number, line in enumerate(file, 1):
-            fields = line.split("#", 1)[0].split()
-            if not fields:
-                continue
-            where = "%s:%d" % (os.path.relpath(path, ROOT), number)
-            if len(fields) < 5 or not re.match(r"^[A-Za-z0-9_-]+$", fields[0]):
-                raise CaseError("%s: expected NAME PROGRAM SCRIPT TIME KEEP [FRAME=PICTURE]... [answer=TEXT]..." % where)
-            case = Case(fields[0], fields[1], fields[2], fields[3],
-                        [frame_number(frame, where) for frame in fields[4].split(",")])
-            for extra in fields[5:]:
-                key, _, value = extra.partition("=")
-                if not value:
-                    raise CaseError("%s: expected FRAME=PICTURE or answer=TEXT, not %s" % (where, extra))
-                if key == "answer":
-                    case.answers.append(value)
-                else:
-                    case.pictures[frame_number(key, where)] = value
-            try:
-                case.seconds()
-            except ValueError:
-                raise CaseError("%s: the time %s is not like 2026-01-01T12:00:00" % (where, case.time)) from None
-            if any(other.name == case.name for other in cases):
-                raise CaseError("%s: a second case named %s" % (where, case.name))
-            cases.append(case)
-    return cases
+# The report page's picture: the browser's window, and its fonts, the pinned Liberation faces
+# alone, so that no other font on the machine changes the page.
+PAGE_WINDOW = (2100, 940)
+PAGE_FONTS = "/usr/share/fonts/truetype/liberation"
+BROWSER_SECONDS = 90
+# The one thing on a report page that changes from run to run: how long the replay took.
+RUN_TIME = re.compile(r" in [0-9.]+ s(?: \([0-9]+ events a second once started\))?")
 
 
 def build_folder() -> str:
@@ -126,40 +63,62 @@ class Replays:
         self.work = tempfile.mkdtemp(prefix="zavok-pictures.")
         self.session = None
 
-    def replay(self, case: Case, outdir: str, expect: str = None, report: str = None, keep: frozenset = None):
-        """Replays the case into outdir, keeping the frames of keep and the last one (None: all);
-        returns the Checker (or None without expect)."""
+    def program(self, case: listed.Case) -> str:
         program = self.programs.get(case.program)
         if program is None or not os.path.isfile(program):
             raise ReplayError("no program %s in the build (%s)" % (case.program, program or "not a target"))
-        script = os.path.join(ROOT, case.script)
-        events = replaying.read_script(script)
+        return os.path.abspath(program)
+
+    def open_session(self, settings: Settings) -> Session:
+        if self.session is None:
+            self.session = Session(settings).__enter__()
+        return self.session
+
+    def replay(self, case: listed.Case, outdir: str, seconds: int, keep: frozenset = None) -> None:
+        """Replays the case at `seconds` into outdir, keeping the frames of keep and the last
+        one (None: all)."""
+        script = case.script_path()
         shutil.copyfile(script, os.path.join(self.work, constants.SCRIPT_FILE))
-        settings = Settings(root=ROOT, build=self.build, program=os.path.abspath(program), work=self.work,
-                            time_seconds=case.seconds(), answers=case.answers)
-        replay = replaying.Replay(settings, script, events, keep=keep)
+        settings = Settings(root=ROOT, build=self.build, program=self.program(case), work=self.work,
+                            time_seconds=seconds, answers=case.answers)
         saver = replaying.Saver(os.path.abspath(outdir))
-        checker = replaying.Checker(os.path.abspath(expect), os.path.abspath(outdir)) if expect else None
-        writer = None
-        if report is not None:
-            writer = replaying.ReportWriter(report, settings.program, script, case.time.replace("T", " ") + " UTC",
-                                            saver, checker)
-        observers = [saver] + ([checker] if checker else []) + ([writer] if writer else [])
         try:
-            if self.session is None:
-                self.session = Session(settings).__enter__()
-            replaying.run(replay, observers, self.session)
-        except ReplayError as error:
+            replaying.run(replaying.Replay(settings, script, replaying.read_script(script), keep=keep),
+                          [saver], self.open_session(settings))
+        except ReplayError:
             self.close_session()
-            if writer is not None:
-                writer.close("the replay stopped: %s" % error, False)
             raise
         finally:
             saver.close()
-        if writer is not None:
-            answered = "".join('; answered "%s" with "%s"' % pair for pair in self.session.answered)
-            writer.close("replayed %d events of %s%s" % (events, case.script, answered), False)
-        return checker
+
+    def report(self, case: listed.Case, folder: str) -> str:
+        """The report page of the case's replay against its reference time, as zavok-replay
+        --expect --text --report writes it, made in folder under short relative names; returns
+        its path. The frames are left in folder/new."""
+        self.replay(case, os.path.join(folder, "reference"), case.seconds_of(case.reference_time))
+        os.symlink(self.program(case), os.path.join(folder, case.program + ".exe"))
+        shutil.copyfile(case.script_path(), os.path.join(folder, os.path.basename(case.script)))
+        options = replaying.Options(case.seconds(), expect="reference", report="report.html", text=True,
+                                    answers=case.answers)
+        here = os.getcwd()
+        os.chdir(folder)
+        try:
+            outcome = replaying.replay_script(ROOT, self.build, case.program + ".exe", os.path.basename(case.script),
+                                              "new", options, session=self.session)
+        finally:
+            os.chdir(here)
+        if outcome.results.error:
+            self.close_session()
+            raise ReplayError(outcome.results.error)
+        page = os.path.join(folder, "report.html")
+        with open(page, encoding="utf-8") as file:
+            text, found = RUN_TIME.subn("", file.read())
+        if found != 1:
+            raise ReplayError("the report's summary no longer says how long the replay took as %s expects"
+                              % os.path.relpath(__file__, ROOT))
+        with open(page, "w", encoding="utf-8") as file:
+            file.write(text)
+        return page
 
     def close_session(self) -> None:
         if self.session is not None:
@@ -171,19 +130,62 @@ class Replays:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def golden_folder(case: Case) -> str:
-    return os.path.join(GOLDEN, case.name)
+def screenshot(page: str, picture: str, work: str) -> None:
+    """Chromium's picture of the page, written as the replay writes its frames."""
+    fonts = os.path.join(work, "fonts.conf")
+    with open(fonts, "w") as file:
+        file.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n<fontconfig><dir>%s</dir>'
+                   '<cachedir>%s</cachedir>%s</fontconfig>\n' % (PAGE_FONTS, os.path.join(work, "font-cache"), "".join(
+                       "<alias><family>%s</family><prefer><family>Liberation %s</family></prefer></alias>" % pair
+                       for pair in (("sans-serif", "Sans"), ("serif", "Serif"), ("monospace", "Mono")))))
+    shot = os.path.join(work, "screenshot.png")
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+               "--disable-background-networking", "--disable-component-update", "--disable-sync",
+               "--hide-scrollbars", "--force-device-scale-factor=1", "--user-data-dir=" + os.path.join(work, "profile"),
+               "--window-size=%d,%d" % PAGE_WINDOW, "--screenshot=" + shot, "file://" + os.path.abspath(page)]
+    subprocess.run(command, capture_output=True, timeout=BROWSER_SECONDS, env=dict(os.environ, FONTCONFIG_FILE=fonts))
+    if not os.path.isfile(shot):
+        raise ReplayError("Chromium made no picture of %s" % page)
+    png.write(picture, *png.read(shot))
 
 
-def references(case: Case, events: int, folder: str) -> None:
-    """Gathers a case's references in one folder as NNNN.png: its golden frames and the docs
-    pictures it shows (links to them)."""
+def make(case: listed.Case, replays: Replays, folder: str) -> dict:
+    """Replays the case into folder; returns each picture it keeps (a golden frame's or a docs
+    picture's path) with the file just made for it."""
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    for number in case.golden_numbers(events):
-        os.symlink(os.path.join(golden_folder(case), "%04d.png" % number), os.path.join(folder, "%04d.png" % number))
-    for number, picture in case.pictures_by_number(events).items():
-        os.symlink(os.path.join(PICTURES, picture), os.path.join(folder, "%04d.png" % number))
+    events = replaying.read_script(case.script_path())
+    kept = case.kept(events)
+    if case.page is None:
+        frames = os.path.join(folder, "frames")
+        replays.replay(case, frames, case.seconds(), frozenset(kept))
+    else:
+        page = replays.report(case, folder)
+        frames = os.path.join(folder, "new")
+        made_page = os.path.join(folder, "page.png")
+        screenshot(page, made_page, folder)
+    made = {path: os.path.join(frames, "%04d.png" % number) for number, path in kept.items()}
+    if case.page is not None:
+        made[os.path.join(listed.DOCS, case.page)] = made_page
+    for path, source in made.items():
+        if not os.path.isfile(source):
+            raise ReplayError("%s made no %s" % (case.name, os.path.basename(source)))
+    return made
+
+
+def is_docs(path: str) -> bool:
+    return path.startswith(listed.DOCS + os.sep)
+
+
+def same(kept: str, made: str) -> bool:
+    """Docs pictures byte for byte (they are what the replay writes); golden frames pixel for
+    pixel (how their files were compressed is no change)."""
+    if not os.path.isfile(kept):
+        return False
+    with open(kept, "rb") as old, open(made, "rb") as new:
+        if old.read() == new.read():
+            return True
+    return not is_docs(kept) and png.read(kept) == png.read(made)
 
 
 def check(cases: list, replays: Replays) -> int:
@@ -191,86 +193,107 @@ def check(cases: list, replays: Replays) -> int:
     for case in cases:
         started = time.monotonic()
         home = os.path.abspath(case.name)
-        frames, expect = os.path.join(home, "frames"), os.path.join(home, "references")
         try:
-            events = case.events()
-            missing = [path for path in
-                       [os.path.join(golden_folder(case), "%04d.png" % n) for n in case.golden_numbers(events)] +
-                       [os.path.join(PICTURES, p) for p in case.pictures_by_number(events).values()]
-                       if not os.path.isfile(path)]
-            if missing:
-                raise ReplayError("no reference %s (make it with tests/pictures/regenerate %s)"
-                                  % (os.path.relpath(missing[0], ROOT), case.name))
-            references(case, events, expect)
-            keep = frozenset(case.golden_numbers(events)) | frozenset(case.pictures_by_number(events))
-            checker = replays.replay(case, frames, expect=expect, keep=keep)
-            checker.verdict()
-            for number, picture in case.pictures_by_number(events).items():
-                if not filecmp.cmp(os.path.join(frames, "%04d.png" % number), os.path.join(PICTURES, picture),
-                                   shallow=False):
-                    raise replaying.Differs("docs/pictures/%s has the pixels of frame %04d but not its bytes"
-                                            % (picture, number))
-        except (ReplayError, replaying.Differs) as error:
+            made = make(case, replays, home)
+            differing = [kept for kept, new in made.items() if not same(kept, new)]
+        except ReplayError as error:
             failed += 1
-            print("FAILED %s: %s (frames in %s; after looking at them: tests/pictures/regenerate %s)"
-                  % (case.name, error, frames, case.name))
+            print("FAILED %s: %s" % (case.name, error))
+            continue
+        if differing:
+            failed += 1
+            for kept in differing:
+                found = difference(png.read(made[kept]), png.read(kept)) if os.path.isfile(kept) else None
+                if found is not None and found.image is not None:
+                    png.write(made[kept][:-4] + "-diff.png", *found.image)
+            print("FAILED %s: %s differs (%s); made in %s (after looking at them: tools/remake-pictures %s)"
+                  % (case.name, os.path.relpath(differing[0], ROOT), describe(made[differing[0]], differing[0]),
+                     home, case.name))
             continue
         shutil.rmtree(home, ignore_errors=True)
-        print("ok %s: %d frames compared (%.1f s)" % (case.name, len(checker.compared), time.monotonic() - started))
+        print("ok %s: %d pictures (%.1f s)" % (case.name, len(made), time.monotonic() - started))
     print("%d of %d picture cases match" % (len(cases) - failed, len(cases)))
     return 1 if failed else 0
 
 
+def describe(made: str, kept: str) -> str:
+    if not os.path.isfile(kept):
+        return "there is none"
+    found = difference(png.read(made), png.read(kept))
+    if found is None:
+        return "the same pixels in other bytes: not as the replay writes it"
+    return found.reason or "%d pixels" % found.pixels
+
+
 def remake(cases: list, replays: Replays, build: str) -> int:
     review = os.path.join(build, "pictures-review")
-    os.makedirs(review, exist_ok=True)
-    changed = []
+    shutil.rmtree(review, ignore_errors=True)
+    os.makedirs(review)
+    changed = []  # (kept path, the review's old copy or None, the review's new copy)
     for case in cases:
-        events = case.events()
-        frames = os.path.join(replays.work, "frames")
-        had = os.path.join(replays.work, "references")
-        references(case, events, had)
-        for link in os.listdir(had):
-            if not os.path.exists(os.path.join(had, link)):
-                os.remove(os.path.join(had, link))
-        page = os.path.join(review, case.name + ".html")
-        replays.replay(case, frames, expect=had if os.listdir(had) else None, report=page)
-        golden = golden_folder(case)
-        kept = [(os.path.join(golden, "%04d.png" % n), n) for n in case.golden_numbers(events)]
-        kept += [(os.path.join(PICTURES, p), n) for n, p in case.pictures_by_number(events).items()]
-        for path, number in kept:
-            source = os.path.join(frames, "%04d.png" % number)
-            if not os.path.isfile(source):
-                raise ReplayError("%s has no frame %04d" % (case.name, number))
-            if not os.path.isfile(path) or not filecmp.cmp(source, path, shallow=False):
-                changed.append("%s: %s (review: %s)" % (case.name, os.path.relpath(path, ROOT), page))
-        shutil.rmtree(golden, ignore_errors=True)
-        for path, number in kept:
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            shutil.copyfile(os.path.join(frames, "%04d.png" % number), path)
-        print("%s: %d frames kept" % (case.name, len(kept)))
-    with open(os.path.join(review, "index.html"), "w") as index:
-        index.write("<!DOCTYPE html><meta charset=utf-8><title>Picture cases</title><h1>Picture cases</h1><ul>\n")
-        index.writelines('<li><a href="%s.html">%s</a></li>\n' % (case.name, case.name) for case in cases)
-        index.write("</ul>\n")
-    for line in changed:
-        print("new or changed: " + line)
-    print("No kept frame changed." if not changed else
-          "%d kept frames are new or changed: look at each on its case's page before committing them." % len(changed))
+        made = make(case, replays, os.path.join(replays.work, "made"))
+        differing = sorted(kept for kept, new in made.items() if not same(kept, new))
+        for kept in differing:
+            number = len(changed)
+            old = None
+            if os.path.isfile(kept):
+                old = os.path.join(review, "%03d-old.png" % number)
+                shutil.copyfile(kept, old)
+            shutil.copyfile(made[kept], os.path.join(review, "%03d-new.png" % number))
+            changed.append((kept, old, os.path.join(review, "%03d-new.png" % number)))
+            print("%s: %s" % ("changed" if old else "new", os.path.relpath(kept, ROOT)))
+            os.makedirs(os.path.dirname(kept), exist_ok=True)
+            shutil.copyfile(made[kept], kept)
+        golden = case.golden_folder()
+        for name in sorted(os.listdir(golden)) if os.path.isdir(golden) else []:
+            if os.path.join(golden, name) not in made:
+                print("no longer kept: %s" % os.path.relpath(os.path.join(golden, name), ROOT))
+                os.remove(os.path.join(golden, name))
+    page = write_review(review, changed, len(cases))
+    print("No picture changed." if not changed else
+          "%d pictures are new or changed: look at each on %s before committing them." % (len(changed), page))
     return 0
+
+
+def write_review(review: str, changed: list, case_count: int) -> str:
+    """One page of every picture that changed: the old one, the new one and their difference."""
+    rows = []
+    for kept, old, new in changed:
+        cells = ['<figure><img src="%s" alt="new"><figcaption>new</figcaption></figure>' % os.path.basename(new)]
+        if old is not None:
+            cells.insert(0, '<figure><img src="%s" alt="old"><figcaption>old</figcaption></figure>'
+                         % os.path.basename(old))
+            found = difference(png.read(new), png.read(old))
+            if found is not None and found.image is not None:
+                png.write(new[:-8] + "-diff.png", *found.image)
+                cells.append('<figure><img src="%s" alt="difference"><figcaption>%d pixels differ</figcaption>'
+                             '</figure>' % (os.path.basename(new[:-8] + "-diff.png"), found.pixels))
+            elif found is not None:
+                cells.append("<p>%s</p>" % html.escape(found.reason))
+            else:
+                cells.append("<p>the same pixels, written anew by the replay</p>")
+        rows.append("<h2>%s</h2><div>%s</div>" % (html.escape(os.path.relpath(kept, ROOT)), "".join(cells)))
+    page = os.path.join(review, "index.html")
+    with open(page, "w", encoding="utf-8") as file:
+        file.write('<!DOCTYPE html>\n<html lang="en"><head><meta charset="utf-8"><title>Pictures remade</title>'
+                   "<style>body { font: 14px sans-serif; } div { display: flex; gap: 12px; align-items: flex-start; }"
+                   " img { border: 1px solid #ccc; max-width: 100%%; }</style></head><body>\n"
+                   "<h1>Pictures remade</h1><p>%d cases replayed; %d pictures are new or changed.</p>\n%s\n"
+                   "</body></html>\n" % (case_count, len(changed), "\n".join(rows)))
+    return page
 
 
 def main(arguments) -> int:
     if not arguments or arguments[0] not in ("check", "remake"):
         print(__doc__)
         return 2
-    cases = read_cases()
+    cases = listed.read_cases()
     wanted = arguments[1:]
-    unknown = [name for name in wanted if name not in {case.name for case in cases}]
+    unknown = [name for name in wanted if name not in {case.name for case in cases} | {case.group for case in cases}]
     if unknown:
-        raise CaseError("no picture case %s in %s" % (unknown[0], os.path.relpath(CASES, ROOT)))
+        raise CaseError("no picture case or group %s in %s" % (unknown[0], os.path.relpath(listed.CASES, ROOT)))
     if wanted:
-        cases = [case for case in cases if case.name in wanted]
+        cases = [case for case in cases if case.name in wanted or case.group in wanted]
     build = build_folder()
     replays = Replays(build, read_programs(build))
     try:

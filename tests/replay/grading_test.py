@@ -23,16 +23,16 @@ import sys
 import time
 import xml.etree.ElementTree as ElementTree
 
-import golden
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 from checks import check, exit_status  # noqa: E402
 
-sys.path.insert(0, os.path.join(golden.ROOT, "replay"))
+sys.path.insert(0, os.path.join(ROOT, "replay"))
 from zavokreplay import constants  # noqa: E402
 from zavokreplay import replay as replaying  # noqa: E402
 from zavokreplay.session import Session, Settings  # noqa: E402
 
-BUILD = os.path.abspath(os.environ.get("ZAVOK_BUILD_DIR") or os.path.join(golden.ROOT, "build"))
+BUILD = os.path.abspath(os.environ.get("ZAVOK_BUILD_DIR") or os.path.join(ROOT, "build"))
 TIME = 1767268800
 COPIES = os.path.join(BUILD, "replay") + os.sep  # where the replays' prefix copies are made
 EVENT_TIMEOUT_MS = 1500  # what the hanging submission and the one that does not quit cost
@@ -85,9 +85,8 @@ def replay(session, program, name, **options):
     options.setdefault("text", True)
     wanted = replaying.Options(TIME, json=outdir + ".json", junit=outdir + ".xml",
                                event_timeout_ms=EVENT_TIMEOUT_MS, **options)
-    return replaying.replay_script(golden.ROOT, BUILD, program, os.path.join(session.settings.work,
-                                                                             constants.SCRIPT_FILE), outdir,
-                                   wanted, session=session)
+    return replaying.replay_script(ROOT, BUILD, program, os.path.join(session.settings.work, constants.SCRIPT_FILE),
+                                   outdir, wanted, session=session)
 
 
 def test_batch(kind: str, kartello: str, programs: list) -> None:
@@ -97,7 +96,7 @@ def test_batch(kind: str, kartello: str, programs: list) -> None:
     with open(os.path.join(work, constants.SCRIPT_FILE), "wb") as file:
         file.write(SCRIPT)
     reference = programs[0]
-    session = Session(Settings(root=golden.ROOT, build=BUILD, program=os.path.abspath(reference), work=work,
+    session = Session(Settings(root=ROOT, build=BUILD, program=os.path.abspath(reference), work=work,
                                time_seconds=TIME, event_timeout_ms=EVENT_TIMEOUT_MS))
     try:
         session.start()
@@ -211,7 +210,7 @@ def test_command_line(kartello: str, programs: list) -> None:
     del kartello
     with open("light.scr", "wb") as file:
         file.write(SCRIPT)
-    replay = os.path.join(golden.ROOT, "replay", "zavok-replay")
+    replay = os.path.join(ROOT, "replay", "zavok-replay")
     for name, command, wanted in (
             ("hangs", [replay, programs[4], "light.scr", "hangs", "--reference-program", programs[0],
                        "--event-timeout", "1", "--json", "hangs.json", "--junit", "hangs.xml", "--report", "hangs.html"],
