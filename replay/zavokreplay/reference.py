@@ -63,7 +63,7 @@ class ReferenceRun(Observer):
             pass
         except ReplayError as error:
             self.error = str(error)
-        except Exception as error:  # noqa: BLE001 (the program's side raises it as ReplayError)
+        except Exception as error:  # whatever it was, the comparison must not go on without it
             self.error = "the reference's replay failed (%s)" % error
         finally:
             self.keeper.close()
