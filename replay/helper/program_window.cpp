@@ -30,33 +30,20 @@ namespace {
 constexpr DWORD WINDOW_POLL_MS = 5;  // how often a starting program is looked at for its window
 constexpr DWORD END_TIMEOUT_MS = 2000;  // for the end of a terminated process
 
-struct Search {
-    DWORD process_id;
-    const char *class_name;
-    const char *title;  // null: any
-    HWND found;
-};
-
-BOOL CALLBACK match_window(HWND window, LPARAM parameter) {
-    auto &search = *reinterpret_cast<Search *>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search.process_id) return TRUE;
-    char name[64] = {};
-    char title[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    GetWindowTextA(window, title, sizeof title);
-    if (std::strcmp(name, search.class_name) != 0) return TRUE;
-    if (search.title != nullptr && std::strcmp(title, search.title) != 0) return TRUE;
-    if (!IsWindowVisible(window)) return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
+// A visible top-level window of the program's process of the class (and title) given. Windows
+// are looked up by class in one request to the window system, so the helper's look for a
+// dialog after every event costs next to nothing however many windows the desktop has.
 HWND find_window(const ProgramWindow &program, const char *class_name, const char *title) {
-    Search search = {program.process.dwProcessId, class_name, title, nullptr};
-    EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = FindWindowExA(nullptr, nullptr, class_name, nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, class_name, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != program.process.dwProcessId || !IsWindowVisible(window)) continue;
+        char text[64] = {};
+        if (title != nullptr && (GetWindowTextA(window, text, sizeof text), std::strcmp(text, title) != 0)) continue;
+        return window;
+    }
+    return nullptr;
 }
 
 DWORD elapsed_since(DWORD start) { return GetTickCount() - start; }

@@ -12,6 +12,7 @@ png        writing and reading the frames (zlib only)
 frames     comparing a frame with its reference, and the difference picture
 session    a world for a replay, and the Win32 helper inside it that steps the program
 replay     the replay itself, reporting each frame to observers (saving, checking, report, progress)
+reference  the reference program's replay beside the program's (--reference-program)
 report     the HTML page of a replay
 progress   the progress bar, or plain lines
 """

@@ -240,8 +240,9 @@ class Checker(Observer):
     The work is done on a thread of its own, after the Saver's: a frame whose PNG file has the
     reference's bytes has its pixels (the files are written without time stamps), and only a
     frame that differs is decoded. collect() gathers what was found: `compared`, each frame's
-    Compared, and `differences`, a line for each difference in frame order; checked(number) is
-    the future of (Compared, reference picture, its PNG file, Difference) for the report."""
+    Compared, and `differences`, a line for each difference in frame order; checked(number),
+    asked for right after frame(), is the future of (Compared, reference picture, its PNG file,
+    Difference) for the report."""
 
     def __init__(self, folder: str, outdir: str, max_diff_pixels: int = 0, saver: Saver = None):
         self.folder = folder
@@ -268,6 +269,7 @@ class Checker(Observer):
                           % (framing.name(min(replay.events, self.last) + 1), replay.events, framing.name(self.last)))
 
     def frame(self, replay: Replay, frame: Frame) -> None:
+        self._collect(done_only=True)
         reference = os.path.join(self.folder, framing.name(frame.number) + ".png")
         if not replay.kept(frame.number) or not os.path.isfile(reference):
             return
@@ -311,11 +313,18 @@ class Checker(Observer):
 
     def collect(self) -> None:
         """Waits for the frames still being compared and takes in what was found."""
+        self._collect(done_only=False)
+
+    def _collect(self, done_only: bool) -> None:
+        """Takes in what was found for the frames compared so far, in frame order, and lets go of
+        their pictures (once the report, too, is done with them): a long replay would otherwise
+        hold every frame in memory, and a process whose memory only grows pays for each new page."""
         for number in sorted(self.pending):
-            compared, _, _, _, lines = self.pending[number].result()
-            if number not in self.compared:
-                self.compared[number] = compared
-                self.differences.extend(lines)
+            if done_only and not self.pending[number].done():
+                return
+            compared, _, _, _, lines = self.pending.pop(number).result()
+            self.compared[number] = compared
+            self.differences.extend(lines)
 
     def _text_differs(self, frame: Frame):
         path = os.path.join(self.folder, framing.name(frame.number) + ".txt")
@@ -337,6 +346,7 @@ class Checker(Observer):
         self.collect()
         if replay.final_only or replay.stop is not None:
             return
+        self.last = reference_numbers(self.folder)[-1]  # a reference program's came in as it went
         if not replay.events - 1 <= self.last <= replay.events:
             self._problem("the reference's frames end at %s, the script plays %d events"
                           % (framing.name(self.last), replay.events))
@@ -474,9 +484,12 @@ class Outcome:
 
     def events_per_second(self) -> float:
         """The script's events replayed per second once the program was running; with a reference
-        program, over the time that both took once running."""
-        replays = [replay for replay in (self.replay, self.reference) if replay is not None and replay.first_frame]
-        spent = sum(replay.last_frame - replay.first_frame for replay in replays)
+        program, over the time that either was running (both at once, or one after the other)."""
+        spans = [(replay.first_frame, replay.last_frame) for replay in (self.replay, self.reference)
+                 if replay is not None and replay.first_frame]
+        spent = sum(end - start for start, end in spans)
+        if len(spans) == 2:
+            spent -= max(0.0, min(spans[0][1], spans[1][1]) - max(spans[0][0], spans[1][0]))
         return self.replay.taken / spent if spent > 0 and self.replay.first_frame else 0.0
 
 
@@ -531,6 +544,7 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
     saver = outcome.saver = Saver(outdir)
     work = shared.settings.work if shared is not None else tempfile.mkdtemp(prefix="zavok-replay.")
     session = shared
+    beside = None  # the reference program's replay, when it runs beside the program's (reference.py)
     try:
         if not os.path.exists(os.path.join(work, constants.SCRIPT_FILE)) or \
                 not os.path.samefile(script, os.path.join(work, constants.SCRIPT_FILE)):
@@ -550,11 +564,19 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
         if options.report is not None:  # before the start: the page tells also of a replay stopped there
             outcome.writer = ReportWriter(options.report, shown_path(program), shown_path(script),
                                           outcome.results.time, saver)
+        if outcome.reference is not None and session is None and not options.final_only:
+            from .reference import AwaitReference, ReferenceRun  # which build on this module
+            beside = ReferenceRun(outcome.reference, os.path.join(outdir, "reference"), script)
+            beside.start_world()
         if session is None:
-            session = Session((outcome.reference or replay).settings)
+            session = Session((replay if beside else outcome.reference or replay).settings)
             session.start()
         references = options.expect
-        if outcome.reference is not None:
+        if beside is not None:
+            references = beside.keeper.outdir
+            beside.start()
+            beside.wait_for(0)  # the Checker starts from the reference's first frame
+        elif outcome.reference is not None:
             references = os.path.join(outdir, "reference")
             keeper = Saver(references)
             try:
@@ -565,19 +587,24 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
                     progress.end_line()
                     progress.bar = None
             if outcome.reference.stop is not None:
-                raise ReplayError("the reference program %s" % _stopped_words(outcome.reference))
+                raise ReplayError("the reference program %s" % stopped_words(outcome.reference))
         if references is not None:
             outcome.checker = Checker(os.path.abspath(references), outdir, options.max_diff_pixels, saver)
         if outcome.writer is not None:
             outcome.writer.compare_with(outcome.checker)
-        observers = [observer for observer in (saver, outcome.checker, outcome.writer, progress) if observer]
+        waiting = AwaitReference(beside) if beside is not None else None
+        observers = [observer for observer in (saver, waiting, outcome.checker, outcome.writer, progress) if observer]
         try:
             run(replay, observers, session)
         finally:
             saver.close()
             if progress is not None:
                 progress.end_line()
+        if beside is not None:
+            beside.finish()
     finally:
+        if beside is not None:
+            beside.close()
         if session is not None and shared is None:
             try:
                 session.close()
@@ -588,7 +615,7 @@ def _replay_script(root, build, program, script, outdir, options: Options, outco
             shutil.rmtree(work, ignore_errors=True)
 
 
-def _stopped_words(replay: Replay) -> str:
+def stopped_words(replay: Replay) -> str:
     stop = replay.stop
     after = "after it started" if stop.number == 0 else "at event %d" % stop.number
     if stop.how == "hang":

@@ -5,7 +5,7 @@ one SUBMISSION each), as a teacher grades them.
   grading_test.py reference KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
       every submission against the reference program, in one session: the outcome, exit status,
       score, JSON and JUnit of each, also with --expect-end and a tolerance; an animating program
-      (Kartello) against itself gives the same frames from frame 0000 on
+      (Kartello) against itself, the two side by side, gives the same frames from frame 0000 on
   grading_test.py stored KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
       the same against the reference's stored frames
   grading_test.py command_line KARTELLO.exe LIGHT_0.exe ... LIGHT_8.exe
@@ -133,11 +133,18 @@ def test_batch(kind: str, kartello: str, programs: list) -> None:
 
         if kind != "reference program":
             return
-        # Kartello animates from its start: against itself, every frame matches from 0000 on.
-        outcome = replay(session, kartello, "kartello", reference_program=kartello, text=False)
+        # Kartello animates from its start: against itself, every frame matches from 0000 on, also
+        # when the two play side by side, each in a world of its own (a replay with no session given).
+        outcome = replaying.replay_script(golden.ROOT, BUILD, kartello, os.path.join(session.settings.work,
+                                                                                     constants.SCRIPT_FILE),
+                                          os.path.abspath("kartello"), replaying.Options(
+                                              TIME, reference_program=kartello, json=os.path.abspath("kartello.json"),
+                                              event_timeout_ms=EVENT_TIMEOUT_MS))
         check(outcome.results.outcome() == "pass" and outcome.results.events[0].passed
-              and outcome.results.score() == (5, 5),
-              "an animating program against itself: the same frames from frame 0000 on (%s)" % outcome.summary)
+              and outcome.results.score() == (5, 5)
+              and outcome.reference.settings.work != outcome.replay.settings.work,
+              "an animating program against itself, the two side by side: the same frames from frame 0000 on (%s)"
+              % outcome.summary)
     finally:
         session.close()
 
