@@ -135,8 +135,8 @@ def test_batch(kind: str, kartello: str, programs: list) -> None:
             return
         # Kartello animates from its start: against itself, every frame matches from 0000 on, also
         # when the two play side by side, each in a world of its own (a replay with no session given).
-        outcome = replaying.replay_script(golden.ROOT, BUILD, kartello, os.path.join(session.settings.work,
-                                                                                     constants.SCRIPT_FILE),
+        outcome = replaying.replay_script(ROOT, BUILD, kartello, os.path.join(session.settings.work,
+                                                                              constants.SCRIPT_FILE),
                                           os.path.abspath("kartello"), replaying.Options(
                                               TIME, reference_program=kartello, json=os.path.abspath("kartello.json"),
                                               event_timeout_ms=EVENT_TIMEOUT_MS))
