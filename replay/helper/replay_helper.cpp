@@ -125,6 +125,12 @@ int main(int argc, char **argv) {
             }
             if (!reason.empty()) return fail(program, reason);
             answer_back(program, timeout_ms);
+        } else if (running && command == REPLAY_REPAINT) {
+            if (InvalidateRect(program.window, nullptr, FALSE)) {
+                answer(REPLAY_REPAINTING);
+            } else {
+                answer_back(program, timeout_ms);  // its window is gone: it is ending
+            }
         } else if (running && command == REPLAY_END) {
             if (await_end(program, timeout_ms)) {
                 answer(REPLAY_ENDED " " + std::to_string(ended_status(program)));

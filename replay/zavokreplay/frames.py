@@ -17,10 +17,14 @@ NONZERO = bytes([0] + [255] * 255)
 @dataclass
 class Frame:
     number: int
-    width: int
-    height: int
-    rgb: bytes
+    width: int = 0
+    height: int = 0
+    picture: object = None  # what the frame was taken from (session.Picture), None when not looked at
     text: list = None  # the text window's lines, when read (--text)
+
+    @property
+    def rgb(self) -> bytes:
+        return self.picture.rgb if self.picture is not None else b""
 
 
 @dataclass

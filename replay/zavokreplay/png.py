@@ -11,7 +11,7 @@ import zlib
 from typing import NamedTuple
 
 SIGNATURE = b"\x89PNG\r\n\x1a\n"
-COMPRESSION_LEVEL = 6
+COMPRESSION_LEVEL = 1
 
 
 class Image(NamedTuple):

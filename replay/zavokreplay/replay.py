@@ -123,7 +123,7 @@ def _play(replay: Replay, observers, session: Session) -> None:
             return
         except ReplayError as error:
             raise ReplayError("frame %s: %s" % (framing.name(number), error)) from None
-        frame = Frame(number, picture.width, picture.height, picture.rgb) if looked_at else Frame(number, 0, 0, b"")
+        frame = Frame(number, picture.width, picture.height, picture) if looked_at else Frame(number)
         if replay.read_text:
             frame.text = replay.texts[number] = text
             replay.text_shown = replay.text_shown or shown

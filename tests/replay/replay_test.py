@@ -126,7 +126,7 @@ def test_count() -> None:
     # References that end before the replay does, or after it: the checker's verdict on frames
     # of six events (only the frames' numbers matter to it, so they need not come from Wine). A
     # reference program may end at the last event, so references one short are whole.
-    frames = [replaying.Frame(number, 2, 1, bytes([number] * 6)) for number in range(7)]
+    frames = [replaying.Frame(number, 2, 1, png.Image(2, 1, bytes([number] * 6))) for number in range(7)]
     for description, kept, final_only, expected in [
             ("a replay longer than its references differs", range(5), False, "the reference's frames end at 0004"),
             ("references that end at the last event match", range(6), False, ""),
