@@ -60,9 +60,12 @@ def mapped_files(marker: bytes, running, found: set) -> None:
                 continue
             try:
                 with open("/proc/%s/environ" % entry, "rb") as environ:
-                    if marker not in environ.read():
+                    environment = environ.read()
+                if marker not in environment:
+                    # An empty one may be a process caught in the middle of its exec: looked at again.
+                    if environment:
                         others.add(entry)
-                        continue
+                    continue
                 with open("/proc/%s/maps" % entry) as maps:
                     found.update(line.split(None, 5)[5].rstrip("\n") for line in maps if len(line.split(None, 5)) == 6)
                 found.add(os.readlink("/proc/%s/exe" % entry))
