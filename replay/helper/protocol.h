@@ -7,8 +7,9 @@
 // Commands, to the helper:
 //   await    no event: wait until the program is back in its wait with its window painted
 //   play     give Play One (the script's next event), then as await
-//   repaint  mark the whole window invalid again and answer at once: the program repaints it when
-//            it next waits for input, which hands the window's pixels to the X server afresh
+//   repaint [text]  mark the whole window invalid again (with text, the text window too, when
+//            the program shows it) and answer at once: the program repaints it when it next waits
+//            for input, which hands the window's pixels to the X server afresh
 //   answer TEXT  type TEXT into the program's line-input dialog and press its default button,
 //            then as await
 //   end      wait for the program to end, as its last event should have made it
@@ -19,7 +20,7 @@
 // Answers, from the helper, each one line:
 //   ready                 the program's graphics window is on the screen (at the start and after start)
 //   painted               back in its wait, window painted
-//   repainting            after repaint: the window is marked invalid
+//   repainting [text]     after repaint: the window is marked invalid (text: the text window too)
 //   dialog PROMPT         waiting in a modal dialog (ZAVOK_gets) that a script cannot answer
 //   hung                  not back in its wait within the event time-out: the helper has ended it
 //   ended STATUS          the program ended (exit status as an unsigned number; an exception's code

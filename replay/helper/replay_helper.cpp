@@ -125,11 +125,13 @@ int main(int argc, char **argv) {
             }
             if (!reason.empty()) return fail(program, reason);
             answer_back(program, timeout_ms);
-        } else if (running && command == REPLAY_REPAINT) {
-            if (InvalidateRect(program.window, nullptr, FALSE)) {
-                answer(REPLAY_REPAINTING);
-            } else {
+        } else if (running && starts_with(command, REPLAY_REPAINT)) {
+            if (!InvalidateRect(program.window, nullptr, FALSE)) {
                 answer_back(program, timeout_ms);  // its window is gone: it is ending
+            } else {
+                const HWND text = command == REPLAY_REPAINT " " REPLAY_TEXT ? zavok_text_find_window() : nullptr;
+                const bool text_too = text != nullptr && IsWindowVisible(text) && InvalidateRect(text, nullptr, FALSE);
+                answer(text_too ? REPLAY_REPAINTING " " REPLAY_TEXT : REPLAY_REPAINTING);
             }
         } else if (running && command == REPLAY_END) {
             if (await_end(program, timeout_ms)) {

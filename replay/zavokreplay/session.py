@@ -20,7 +20,7 @@ import threading
 import time
 from dataclasses import dataclass, field
 
-from . import home
+from . import constants, home
 from .world import World, WorldError
 from .xdamage import DamageWatch, XDamageError
 from .xlib import bgrx_to_rgb
@@ -31,6 +31,10 @@ EVENT_TIMEOUT_MS = 20000  # longest time a program may take to come back to its 
 ANSWER_TIMEOUT_S = 10  # for the helper's answers that wait for no program
 ANSWER_SLACK_S = 1  # on top of the event time-out, for the helper's own answer
 STOP_TIMEOUT_S = 2  # for the helper's end once its program is gone or its world ended
+# For the text window's repaint, which comes with the graphics window's: if it does not come, the
+# helper reads the text window for the rest of the replay.
+TEXT_REPAINT_TIMEOUT_S = 1
+ANYWHERE = 1 << 15  # a rectangle's right and bottom that take in the whole window
 HELPER_SOURCES = tuple(os.path.join("replay", "helper", name) for name in (
     "replay_helper.cpp", "program_window.cpp", "program_window.h", "text_reader.cpp", "text_reader.h", "canvas.h",
     "protocol.h")) + \
@@ -109,6 +113,9 @@ class Session:
     client: tuple = (0, 0, 0, 0)  # the client area in the graphics window's X window
     answered: list = field(default_factory=list)  # the dialogs answered: (prompt, answer) in order
     program_running: bool = False  # started and not yet quit
+    text_damage: DamageWatch = None  # on the program's text window, once the helper has read it
+    text_seen: tuple = None  # (its pixels, the lines the helper read from them) of the last read
+    text_fresh: bool = False  # the text window's repaint after this frame has reached the X server
     words: object = None  # the helper's protocol (replay_protocol.py)
 
     # ---- Starting -------------------------------------------------------------------------
@@ -175,6 +182,7 @@ class Session:
             raise ReplayError("a program of the same session runs in the session's working folder")
         self.settings = settings
         self.answered = []
+        self._forget_text()
         if self.damage is not None:
             self.damage.close()
             self.damage = None
@@ -251,13 +259,22 @@ class Session:
         once a second paint has reached it (protocol.h tells why)."""
         self._settle(command)
         self.damage.forget()
-        self._command(self.words.REPAINT)
-        self._expect(self.words.REPAINTING, self._event_timeout_s() + ANSWER_SLACK_S)
+        if self.text_damage is not None:
+            self.text_damage.forget()
+            self._command(self.words.REPAINT + " " + self.words.TEXT)
+        else:
+            self._command(self.words.REPAINT)
+        said = self._expect(self.words.REPAINTING, self._event_timeout_s() + ANSWER_SLACK_S)
         if not self.damage.await_damage(*self.client, timeout_s=self._event_timeout_s()):
             raise ReplayError("the program's paint did not reach the display")
         pixels = self.damage.read(*self.client)
         if pixels is None:
             raise ReplayError("cannot read the program's window from the display")
+        if self.text_damage is not None:
+            self.text_fresh = said.split()[1:] == [self.words.TEXT] and \
+                self.text_damage.await_damage(0, 0, ANYWHERE, ANYWHERE, timeout_s=TEXT_REPAINT_TIMEOUT_S)
+            if not self.text_fresh:
+                self._forget_text()  # not seen repainted (hidden, covered): the helper reads it from now on
         left, top, right, bottom = self.client
         return Picture(right - left, bottom - top, pixels)
 
@@ -292,10 +309,52 @@ class Session:
         """As frame() (number 0) or play_one(), without reading the window: much cheaper, for a
         frame that nobody looks at."""
         self._settle(self.words.PLAY if number > 0 else self.words.AWAIT)
+        self.text_fresh = False
 
     def text(self):
         """The lines of the program's text window and whether it had to be shown to read them
-        (None and False when the program has none)."""
+        (None and False when the program has none).
+
+        The helper reads the lines from the window's pixels, which costs it about 12 ms (Wine's
+        copy of another process's window), and most events print nothing. So once the helper has
+        read it, the text window is repainted with each frame, its pixels are read here from the
+        X server once that repaint is there (under a millisecond), and while they are the ones the
+        helper last read, so are the lines."""
+        if self.text_fresh and self.text_seen is not None:
+            seen = self._text_pixels()
+            if seen is not None and seen == self.text_seen[0]:
+                return self.text_seen[1], False
+        lines, shown = self._read_text()
+        if lines is None:
+            self._forget_text()
+            return lines, shown
+        if self.text_damage is None:
+            found = self.damage.display.windows_titled(constants.TEXT_TITLE)
+            try:
+                self.text_damage = DamageWatch(self.environment["DISPLAY"], 0, found[0]) if len(found) == 1 else None
+            except XDamageError:
+                self.text_damage = None
+        after = self._text_pixels() if self.text_damage is not None else None
+        self.text_seen = (after, lines) if after is not None else None
+        return lines, shown
+
+    def _text_pixels(self):
+        """The text window's X window, as far as it is on the screen (it may reach past the
+        bottom, which the server does not read), as the server has it; or None."""
+        display = self.text_damage.display
+        geometry, screen = display.geometry(self.text_damage.window), display.geometry(display.root)
+        if geometry is None or screen is None:
+            return None
+        x, y, width, height = geometry
+        left, top, right, bottom = max(0, -x), max(0, -y), min(width, screen[2] - x), min(height, screen[3] - y)
+        return self.text_damage.read(left, top, right, bottom) if right > left and bottom > top else None
+
+    def _forget_text(self) -> None:
+        if self.text_damage is not None:
+            self.text_damage.close()
+        self.text_damage, self.text_seen, self.text_fresh = None, None, False
+
+    def _read_text(self):
         self._command(self.words.TEXT)
         header = self._expect(self.words.TEXT, self._event_timeout_s() + ANSWER_SLACK_S).split()
         if header[1:] == [self.words.NONE]:
@@ -327,6 +386,7 @@ class Session:
         if self.damage is not None:
             self.damage.close()
             self.damage = None
+        self._forget_text()
         if self.helper is not None:
             try:
                 self.helper.stdin.close()  # a helper whose program is gone ends at once
