@@ -15,6 +15,8 @@
 //   end      wait for the program to end, as its last event should have made it
 //   rects    the graphics window's outer and client rectangles on the desktop
 //   text     the lines of the program's text window, read from its pixels (text_reader.h)
+//   text pixels W H  the same, read from the W x H pixels of its client area that follow the line
+//            (4 bytes each: B, G, R, unused; row by row from the top), as the X server has them
 //   quit     ask the program to quit (or end it) and give its exit status
 //   start PROGRAM.exe  once the program before is gone: start another one
 // Answers, from the helper, each one line:
@@ -27,8 +29,9 @@
 //                         for a crash: the session has no post-mortem debugger to hold it)
 //   running               after end: the program did not end in time, and the helper has ended it
 //   rects L T R B L T R B
-//   text SHOWN BYTES      then BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1 when the
-//                         hidden window had to be shown to be read; "text none" without a window
+//   text SHOWN BYTES X Y W H  then BYTES bytes of UTF-8 lines, each ended by '\n'; SHOWN is 1 when
+//                         the hidden window had to be shown to be read; X Y W H is where its client
+//                         area lies in the window (outer edge at 0 0); "text none" without a window
 //   quit STATUS           -1 when the program had to be ended
 //   error REASON          the helper cannot go on; it ends the program and itself
 //
@@ -53,6 +56,7 @@
 #define REPLAY_RECTS "rects"
 #define REPLAY_TEXT "text"
 #define REPLAY_QUIT "quit"
+#define REPLAY_PIXELS "pixels"
 #define REPLAY_START "start"
 
 #define REPLAY_READY "ready"

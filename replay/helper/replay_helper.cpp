@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,6 +24,7 @@ constexpr DWORD DEFAULT_EVENT_TIMEOUT_MS = 20000;
 constexpr DWORD QUIT_TIMEOUT_MS = 10000;
 constexpr size_t TEXT_LIMIT = 1 << 20;  // far more than a text window of any size shows
 
+constexpr long PIXELS_SIDE_LIMIT = 1 << 14;  // larger than any screen a text window fits on
 constexpr size_t COMMAND_LIMIT = 1024;  // a command line: a program's path, an answer to a dialog
 
 void answer(const std::string &line) {
@@ -47,28 +50,73 @@ int covered_rows(HWND text_window, HWND graphics_window) {
     return graphics.bottom > top_left.y ? static_cast<int>(graphics.bottom - top_left.y) : 0;
 }
 
-// Answers the text command; an empty string when it could, else the reason why not.
-std::string send_text(const ProgramWindow &program, DWORD timeout_ms) {
+// Where the text window's client area lies in the window, its outer edge at 0 0: "X Y W H".
+std::string client_area(HWND window) {
+    RECT outer = {}, client = {};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    return std::to_string(corner.x - outer.left) + " " + std::to_string(corner.y - outer.top) + " " +
+           std::to_string(client.right) + " " + std::to_string(client.bottom);
+}
+
+// A text window's client area as the other side read it from the X server (text pixels).
+struct GivenPixels {
+    std::vector<uint32_t> pixels;
+    int width = 0;
+    int height = 0;
+};
+
+// Answers the text command; an empty string when it could, else the reason why not. Pixels given
+// are read as they are when they are the window's whole client area; otherwise, and without them,
+// the window is shown if hidden and copied here (about 12 ms: Wine's copy of another process's
+// window).
+std::string send_text(const ProgramWindow &program, DWORD timeout_ms, const GivenPixels *given) {
     const HWND window = zavok_text_find_window();
     if (window == nullptr) {
         answer(REPLAY_TEXT " " REPLAY_NONE);
         return "";
     }
     int was_hidden = 0;
-    RECT graphics = {};
-    GetWindowRect(program.window, &graphics);
-    int status = zavok_text_show(window, &graphics, timeout_ms, &was_hidden);
     static std::string text(TEXT_LIMIT, '\0');
-    if (status == ZAVOK_TEXT_OK)
-        status = zavok_text_read(window, timeout_ms, covered_rows(window, program.window), &text[0], text.size(),
-                                 nullptr);
+    RECT client = {};
+    int status = ZAVOK_TEXT_FAILED;
+    if (given != nullptr && IsWindowVisible(window) && GetClientRect(window, &client) &&
+        client.right == given->width && client.bottom == given->height) {
+        status = zavok_text_read_pixels(given->pixels.data(), given->width, given->height,
+                                        covered_rows(window, program.window), &text[0], text.size(), nullptr);
+    } else {
+        RECT graphics = {};
+        GetWindowRect(program.window, &graphics);
+        status = zavok_text_show(window, &graphics, timeout_ms, &was_hidden);
+        if (status == ZAVOK_TEXT_OK)
+            status = zavok_text_read(window, timeout_ms, covered_rows(window, program.window), &text[0], text.size(),
+                                     nullptr);
+    }
     if (status == ZAVOK_TEXT_TIMEOUT) return "the program did not answer while its text window was read";
     if (status != ZAVOK_TEXT_OK) return "cannot read the text window (" + std::to_string(status) + ")";
     const size_t length = std::strlen(text.c_str());
-    answer(REPLAY_TEXT " " + std::to_string(was_hidden) + " " + std::to_string(length));
+    answer(REPLAY_TEXT " " + std::to_string(was_hidden) + " " + std::to_string(length) + " " + client_area(window));
     const bool written = std::fwrite(text.data(), 1, length, stdout) == length;
     std::fflush(stdout);
     return written ? "" : "cannot hand the text over";
+}
+
+// Reads the pixels that follow a "text pixels W H" command; an empty string when it could.
+std::string read_given_pixels(const std::string &command, GivenPixels &given) {
+    const char *const size = command.c_str() + std::strlen(REPLAY_TEXT " " REPLAY_PIXELS " ");
+    char *end = nullptr;
+    const long width = std::strtol(size, &end, 10);
+    const long height = std::strtol(end, &end, 10);
+    if (*end != '\0' || width <= 0 || height <= 0 || width > PIXELS_SIDE_LIMIT || height > PIXELS_SIDE_LIMIT)
+        return "unexpected command \"" + command + "\"";
+    given.width = static_cast<int>(width);
+    given.height = static_cast<int>(height);
+    given.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (std::fread(given.pixels.data(), sizeof(uint32_t), given.pixels.size(), stdin) != given.pixels.size())
+        return "the text window's pixels ended early";
+    return "";
 }
 
 // Answers await, play and answer once the program is back in its wait, or gone: a program that
@@ -143,7 +191,12 @@ int main(int argc, char **argv) {
         } else if (running && command == REPLAY_RECTS) {
             answer(REPLAY_RECTS " " + window_rectangles(program));
         } else if (running && command == REPLAY_TEXT) {
-            reason = send_text(program, timeout_ms);
+            reason = send_text(program, timeout_ms, nullptr);
+            if (!reason.empty()) return fail(program, reason);
+        } else if (running && starts_with(command, REPLAY_TEXT " " REPLAY_PIXELS)) {
+            GivenPixels given;
+            reason = read_given_pixels(command, given);
+            if (reason.empty()) reason = send_text(program, timeout_ms, &given);
             if (!reason.empty()) return fail(program, reason);
         } else if (command == REPLAY_QUIT) {
             answer(REPLAY_QUIT " " + std::to_string(quit_program(program, QUIT_TIMEOUT_MS)));

@@ -41,12 +41,22 @@ void draw_text(Canvas &canvas, int x, const char *text, int length) {
     GdiFlush();
 }
 
+// Pixels row by row from the top, 0x00RRGGBB (the unused byte ignored): a canvas's, or a window's
+// handed over by the other side.
+struct Image {
+    const uint32_t *pixels;
+    int width;
+};
+
+Image image_of(const Canvas &canvas) { return {canvas.pixels, canvas.width}; }
+
 // The pixels of the cell at (x, y), row by row, colour only.
-Pixels cell(const Canvas &canvas, int x, int y, int w, int h) {
+Pixels cell(const Image &image, int x, int y, int w, int h) {
     Pixels out(static_cast<size_t>(w) * h);
     for (int row = 0; row < h; ++row)
         for (int column = 0; column < w; ++column)
-            out[static_cast<size_t>(row) * w + column] = canvas.pixels[(y + row) * canvas.width + x + column] & 0xFFFFFFu;
+            out[static_cast<size_t>(row) * w + column] =
+                image.pixels[static_cast<size_t>(y + row) * image.width + x + column] & 0xFFFFFFu;
     return out;
 }
 
@@ -78,7 +88,7 @@ bool make_glyphs(Glyphs &glyphs) {
         if (code == 0x7F) continue;
         const char character = static_cast<char>(code);
         draw_text(strip, glyphs.cell_width, &character, 1);
-        Pixels glyph = cell(strip, glyphs.cell_width, 0, glyphs.cell_width, glyphs.line_height);
+        Pixels glyph = cell(image_of(strip), glyphs.cell_width, 0, glyphs.cell_width, glyphs.line_height);
         glyphs.exact.emplace(glyph, static_cast<unsigned char>(code));  // keeps the lowest code
         glyphs.codes.push_back(static_cast<unsigned char>(code));
         glyphs.cells.push_back(std::move(glyph));
@@ -214,18 +224,25 @@ extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char 
     const int synced = round_trip(window, timeout_ms);
     if (synced != ZAVOK_TEXT_OK) return synced;
     if (!IsWindowVisible(window)) return ZAVOK_TEXT_HIDDEN;
+    RECT client;
+    if (!GetClientRect(window, &client)) return ZAVOK_TEXT_NO_WINDOW;
+    Canvas shot(client.right - client.left, client.bottom - client.top);
+    if (shot.width > 0 && shot.height > 0 && !copy_window(window, shot)) return ZAVOK_TEXT_FAILED;  // or no canvas
+    return zavok_text_read_pixels(shot.pixels, shot.width, shot.height, top_row, out, out_size, uncertain);
+}
 
+extern "C" int zavok_text_read_pixels(const uint32_t *pixels, int width, int height, int top_row, char *out,
+                                      size_t out_size, int *uncertain) {
+    if (uncertain != nullptr) *uncertain = 0;
+    if (out == nullptr || out_size == 0) return ZAVOK_TEXT_FAILED;
+    out[0] = '\0';
     const Glyphs *const found = session_glyphs();
     if (found == nullptr) return ZAVOK_TEXT_FAILED;
     const Glyphs &glyphs = *found;
     const int cw = glyphs.cell_width, lh = glyphs.line_height;
-
-    RECT client;
-    if (!GetClientRect(window, &client)) return ZAVOK_TEXT_NO_WINDOW;
-    const int width = client.right - client.left, height = client.bottom - client.top;
     if (width <= LEFT_MARGIN + cw || height < lh) return ZAVOK_TEXT_OK;
-    Canvas shot(width, height);
-    if (!copy_window(window, shot)) return ZAVOK_TEXT_FAILED;
+    if (pixels == nullptr) return ZAVOK_TEXT_FAILED;
+    const Image shot = {pixels, width};
 
     const int cells = (width - LEFT_MARGIN) / cw;
     Canvas check(width, lh);
@@ -246,7 +263,7 @@ extern "C" int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char 
             // doubtful (a glyph that reaches into its neighbour's cell, a character outside the font).
             draw_text(check, LEFT_MARGIN, read.text.data(), static_cast<int>(read.text.size()));
             for (int i = 0; i < cells; ++i)
-                if (cell(check, LEFT_MARGIN + i * cw, 0, cw, lh) != cell(shot, LEFT_MARGIN + i * cw, top, cw, lh))
+                if (cell(image_of(check), LEFT_MARGIN + i * cw, 0, cw, lh) != cell(shot, LEFT_MARGIN + i * cw, top, cw, lh))
                     ++read.doubtful;
             read.text.erase(read.text.find_last_not_of(' ') + 1);
         }

@@ -15,6 +15,7 @@
 #define ZAVOK_TEXT_READER_H
 
 #include <stddef.h>
+#include <stdint.h>
 #include <windows.h>
 
 #ifdef __cplusplus
@@ -46,6 +47,12 @@ int zavok_text_show(HWND window, const RECT *clear_of, DWORD timeout_ms, int *wa
  * (may be NULL) gets the number of cells whose pixels no rendering of the lines read could
  * reproduce exactly. */
 int zavok_text_read(HWND window, DWORD timeout_ms, int top_row, char *out, size_t out_size, int *uncertain);
+
+/* The same, from the window's client area given as pixels (width x height, row by row from the
+ * top, 0x00RRGGBB each: as a 32-bit DIB or the X server's 24-bit visual hold them) rather than
+ * copied from the window. */
+int zavok_text_read_pixels(const uint32_t *pixels, int width, int height, int top_row, char *out, size_t out_size,
+                           int *uncertain);
 
 /* Fills same[c] for every code c of the ANSI code page with the lowest code whose glyph in the
  * stock fixed font looks exactly like c's (c itself when none does): what a cell of c reads as.

@@ -116,6 +116,7 @@ class Session:
     text_damage: DamageWatch = None  # on the program's text window, once the helper has read it
     text_seen: tuple = None  # (its pixels, the lines the helper read from them) of the last read
     text_fresh: bool = False  # the text window's repaint after this frame has reached the X server
+    text_client: tuple = None  # where the text window's client area lies in it: (x, y, width, height)
     words: object = None  # the helper's protocol (replay_protocol.py)
 
     # ---- Starting -------------------------------------------------------------------------
@@ -247,9 +248,9 @@ class Session:
             raise ReplayError("the replay helper said \"%s\"" % line[:80])
         return line
 
-    def _command(self, command: str) -> None:
+    def _command(self, command: str, data: bytes = b"") -> None:
         try:
-            self.helper.stdin.write(command.encode() + b"\n")
+            self.helper.stdin.write(command.encode() + b"\n" + data)
             self.helper.stdin.flush()
         except OSError:
             raise ReplayError("the replay helper ended unexpectedly") from None
@@ -315,16 +316,15 @@ class Session:
         """The lines of the program's text window and whether it had to be shown to read them
         (None and False when the program has none).
 
-        The helper reads the lines from the window's pixels, which costs it about 12 ms (Wine's
-        copy of another process's window), and most events print nothing. So once the helper has
-        read it, the text window is repainted with each frame, its pixels are read here from the
-        X server once that repaint is there (under a millisecond), and while they are the ones the
-        helper last read, so are the lines."""
-        if self.text_fresh and self.text_seen is not None:
-            seen = self._text_pixels()
-            if seen is not None and seen == self.text_seen[0]:
-                return self.text_seen[1], False
-        lines, shown = self._read_text()
+        The helper reads the lines from the window's pixels, and copying another process's
+        window costs it about 12 ms under Wine; most events print nothing. So once the helper has
+        read it, the text window is repainted with each frame and read here from the X server
+        once that repaint is there (under a millisecond): while its pixels are the ones the
+        helper last read, so are the lines, and when they are not, the helper is handed them."""
+        seen = self._text_pixels() if self.text_fresh and self.text_seen is not None else None
+        if seen is not None and seen == self.text_seen[0]:
+            return self.text_seen[1], False
+        lines, shown = self._read_text(self._client_pixels(seen))
         if lines is None:
             self._forget_text()
             return lines, shown
@@ -339,27 +339,47 @@ class Session:
         return lines, shown
 
     def _text_pixels(self):
-        """The text window's X window, as far as it is on the screen (it may reach past the
-        bottom, which the server does not read), as the server has it; or None."""
+        """The text window's X window as far as it is on the screen (it may reach past the
+        bottom, which the server does not read): ((left, top, right, bottom), its pixels as the
+        server has them); or None."""
         display = self.text_damage.display
         geometry, screen = display.geometry(self.text_damage.window), display.geometry(display.root)
         if geometry is None or screen is None:
             return None
         x, y, width, height = geometry
-        left, top, right, bottom = max(0, -x), max(0, -y), min(width, screen[2] - x), min(height, screen[3] - y)
-        return self.text_damage.read(left, top, right, bottom) if right > left and bottom > top else None
+        area = (max(0, -x), max(0, -y), min(width, screen[2] - x), min(height, screen[3] - y))
+        pixels = self.text_damage.read(*area) if area[2] > area[0] and area[3] > area[1] else None
+        return (area, pixels) if pixels is not None else None
+
+    def _client_pixels(self, seen):
+        """The client area's (width, height, pixels) cut from what _text_pixels() saw, where the
+        helper last said it lies; None when it is not all there."""
+        if seen is None or self.text_client is None:
+            return None
+        (left, top, right, bottom), pixels = seen
+        x, y, width, height = self.text_client
+        if width <= 0 or height <= 0 or x < left or y < top or x + width > right or y + height > bottom:
+            return None
+        stride, first = (right - left) * 4, (x - left) * 4
+        return width, height, b"".join(pixels[row * stride + first:row * stride + first + width * 4]
+                                       for row in range(y - top, y - top + height))
 
     def _forget_text(self) -> None:
         if self.text_damage is not None:
             self.text_damage.close()
-        self.text_damage, self.text_seen, self.text_fresh = None, None, False
+        self.text_damage, self.text_seen, self.text_fresh, self.text_client = None, None, False, None
 
-    def _read_text(self):
-        self._command(self.words.TEXT)
+    def _read_text(self, given=None):
+        if given is None:
+            self._command(self.words.TEXT)
+        else:
+            width, height, pixels = given
+            self._command("%s %s %d %d" % (self.words.TEXT, self.words.PIXELS, width, height), pixels)
         header = self._expect(self.words.TEXT, self._event_timeout_s() + ANSWER_SLACK_S).split()
         if header[1:] == [self.words.NONE]:
             return None, False
         size = int(header[2])
+        self.text_client = tuple(int(number) for number in header[3:7]) if len(header) == 7 else None
         self._read_until(size, time.monotonic() + ANSWER_TIMEOUT_S)
         data = bytes(self.buffer[:size])
         del self.buffer[:size]
