@@ -43,8 +43,9 @@
 // from then on carries the frame, and the first damage inside the client area says that the frame
 // is there, to be read from the server itself (xdamage.py). That damage is the only thing waited
 // for: the helper does not wait for the repaint (as it does for await), since the program does
-// nothing else before the next command, and two message round trips fewer are about a fifth of
-// an event's time.
+// nothing else before the next command (two message round trips fewer: about a fifth of an
+// event's time). With text, the text window is repainted as well, so that its pixels, once that
+// damage is seen too, can be read from the server and compared with those of the last text read.
 #ifndef ZAVOK_REPLAY_PROTOCOL_H
 #define ZAVOK_REPLAY_PROTOCOL_H
 
@@ -55,8 +56,8 @@
 #define REPLAY_END "end"
 #define REPLAY_RECTS "rects"
 #define REPLAY_TEXT "text"
-#define REPLAY_QUIT "quit"
 #define REPLAY_PIXELS "pixels"
+#define REPLAY_QUIT "quit"
 #define REPLAY_START "start"
 
 #define REPLAY_READY "ready"
