@@ -117,6 +117,7 @@ class Session:
     text_seen: tuple = None  # (its pixels, the lines the helper read from them) of the last read
     text_fresh: bool = False  # the text window's repaint after this frame has reached the X server
     text_client: tuple = None  # where the text window's client area lies in it: (x, y, width, height)
+    text_unwatched: bool = False  # its repaint was not seen: the helper copies it for the rest of the run
     words: object = None  # the helper's protocol (replay_protocol.py)
 
     # ---- Starting -------------------------------------------------------------------------
@@ -184,6 +185,7 @@ class Session:
         self.settings = settings
         self.answered = []
         self._forget_text()
+        self.text_unwatched = False
         if self.damage is not None:
             self.damage.close()
             self.damage = None
@@ -272,10 +274,13 @@ class Session:
         if pixels is None:
             raise ReplayError("cannot read the program's window from the display")
         if self.text_damage is not None:
-            self.text_fresh = said.split()[1:] == [self.words.TEXT] and \
+            repainted = said.split()[1:] == [self.words.TEXT]  # not when the program has hidden it
+            self.text_fresh = repainted and \
                 self.text_damage.await_damage(0, 0, ANYWHERE, ANYWHERE, timeout_s=TEXT_REPAINT_TIMEOUT_S)
             if not self.text_fresh:
-                self._forget_text()  # not seen repainted (hidden, covered): the helper reads it from now on
+                self._forget_text()
+                # Repainted but not seen to be (covered by another window, say): not waited for again.
+                self.text_unwatched = repainted
         left, top, right, bottom = self.client
         return Picture(right - left, bottom - top, pixels)
 
@@ -328,7 +333,7 @@ class Session:
         if lines is None:
             self._forget_text()
             return lines, shown
-        if self.text_damage is None:
+        if self.text_damage is None and not self.text_unwatched:
             found = self.damage.display.windows_titled(constants.TEXT_TITLE)
             try:
                 self.text_damage = DamageWatch(self.environment["DISPLAY"], 0, found[0]) if len(found) == 1 else None
